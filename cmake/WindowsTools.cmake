@@ -1,0 +1,64 @@
+# Helpers shared by every target of the project.
+
+# Static C and C++ runtimes, so each binary stands alone.
+function(link_runtime_statically target)
+  target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+endfunction()
+
+# Compiles IDL_FILE with widl into a header (<name>.h), the interface
+# identifiers (<name>_i.c) and, with TLB, a type library (<name>.tlb), all in
+# the build tree. Sets <var>_HEADER, <var>_IID and <var>_TLB in the caller.
+set(WIDL_INCLUDE_DIRS /usr/include/wine/wine/windows /usr/share/mingw-w64/include CACHE STRING "")
+function(add_idl var idl_file)
+  cmake_parse_arguments(ARG "TLB" "" "INCLUDES" ${ARGN})
+  get_filename_component(name ${idl_file} NAME_WE)
+  get_filename_component(idl_abs ${idl_file} ABSOLUTE)
+  get_filename_component(idl_dir ${idl_abs} DIRECTORY)
+  set(out ${CMAKE_BINARY_DIR}/idl)
+  set(outputs ${out}/${name}.h ${out}/${name}_i.c)
+  set(tlb_args)
+  if(ARG_TLB)
+    list(APPEND outputs ${out}/${name}.tlb)
+    set(tlb_args -t -o ${out}/${name}.tlb -L ${WINE_STDOLE_DIR})
+  endif()
+  set(incs -I${idl_dir})
+  foreach(d ${ARG_INCLUDES} ${WIDL_INCLUDE_DIRS})
+    list(APPEND incs -I${d})
+  endforeach()
+  add_custom_command(
+    OUTPUT ${outputs}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${out}
+    COMMAND ${WIDL_EXECUTABLE} --win32 ${incs} -h -o ${out}/${name}.h ${idl_abs}
+    COMMAND ${WIDL_EXECUTABLE} --win32 ${incs} -u -o ${out}/${name}_i.c ${idl_abs}
+    COMMAND ${WIDL_EXECUTABLE} --win32 ${incs} ${tlb_args} ${idl_abs}
+    DEPENDS ${idl_abs}
+    COMMENT "widl ${name}.idl"
+    VERBATIM)
+  set(${var}_HEADER ${out}/${name}.h PARENT_SCOPE)
+  set(${var}_IID ${out}/${name}_i.c PARENT_SCOPE)
+  set(${var}_TLB ${out}/${name}.tlb PARENT_SCOPE)
+  set(${var}_DIR ${out} PARENT_SCOPE)
+endfunction()
+
+# A test executable run under Wine by ctest. Every test waits for the Wine
+# prefix and its persistent server (the wine_prefix fixture).
+function(add_wine_test name)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "COMMAND" ${ARGN})
+  if(NOT ARG_COMMAND)
+    set(ARG_COMMAND ${name})
+  endif()
+  add_test(NAME ${name} COMMAND ${ARG_COMMAND})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 300)
+  endif()
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_prefix TIMEOUT ${ARG_TIMEOUT})
+endfunction()
+
+# A GoogleTest program from the given sources, run under Wine.
+function(add_gtest_program name)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE gtest gtest_main ${ARG_LIBS})
+  link_runtime_statically(${name})
+  add_wine_test(${name} COMMAND ${name} --gtest_color=no TIMEOUT ${ARG_TIMEOUT})
+endfunction()

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# The one command that sets up a fresh Debian 12 machine, builds everything
+# and runs every test under Wine. Extra arguments go to ctest.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="${BUILD_DIR:-$root/build}"
+"$root/scripts/setup.sh"
+BUILD_DIR="$build" "$root/scripts/build.sh"
+cd "$build"
+ctest --output-on-failure -j"$(nproc)" "$@"
