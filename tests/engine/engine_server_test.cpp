@@ -295,6 +295,112 @@ TEST_F(EngineServerTest, CompletionWithoutCodeIsAReferenceToMinusOne) {
   DeleteFileW(file.c_str());
 }
 
+// Runs one task under a fault and returns its events once the engine is
+// done with it (its completion, or its last progress when it never completes).
+std::vector<Event> RunUnderFault(Connection& connection, uint32_t uiFault, const std::string& url,
+                                 const std::wstring& file) {
+  EventSink& sink = connection.sink;
+  size_t before = sink.Events().size();
+  IDownloader* engine = connection.engine.Get();
+  EXPECT_EQ(S_OK, Send(engine, &IDownloader::RegisterClient,
+                       Download::BuildClientRegistration(GetCurrentProcessId(), uiFault)));
+  EXPECT_EQ(S_OK, Send(engine, &IDownloader::CreateTask, TaskFor(url, file)));
+  for (int i = 0; i < 300; ++i) {
+    std::vector<Event> events = sink.Events();
+    std::vector<Event> mine(events.begin() + before, events.end());
+    if (!mine.empty() && mine.back().iCode == kEventCompleted &&
+        mine.back().iTaskId < kUnknownTaskIdOffset)
+      return mine;
+    if (uiFault == kFaultNeverComplete && !mine.empty() && mine.back().iCode == kEventProgress &&
+        mine.back().Value(3) == 1000) {
+      Sleep(500);
+      events = sink.Events();
+      return std::vector<Event>(events.begin() + before, events.end());
+    }
+    Sleep(100);
+  }
+  ADD_FAILURE() << "no end of the task under fault " << uiFault;
+  return std::vector<Event>();
+}
+
+TEST_F(EngineServerTest, InjectedFaultsShapeTheEventsAcrossProcesses) {
+  Connection connection;
+  ASSERT_NO_FATAL_FAILURE(connection.Open(kFaultNone));
+  std::wstring file = TempFile(L"shaped.bin");
+  size_t size = 4000;
+  std::string url = BaseUrl() + "/file/4000";
+  if (url.size() % 2) {  // an even length, so no padding zero comes along
+    size = 40000;
+    url = BaseUrl() + "/file/40000";
+  }
+
+  std::vector<Event> events = RunUnderFault(connection, kFaultUnknownTaskIds, url, file);
+  ASSERT_GE(events.size(), 3u);
+  EXPECT_EQ(kEventProgress, events[0].iCode);
+  EXPECT_EQ(kEventCompleted, events[1].iCode);
+  EXPECT_EQ(kEventCreated, events[2].iCode);
+  EXPECT_EQ(events[2].iTaskId + kUnknownTaskIdOffset, events[0].iTaskId);
+
+  events = RunUnderFault(connection, kFaultEngineLost, url, file);
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(kEventEngineLost, events[0].iCode);
+  EXPECT_FALSE(events[0].bHasBytes);
+  EXPECT_EQ(0, events[0].iReferenced) << "event 6 carries a null payload";
+
+  events = RunUnderFault(connection, kFaultShortPayloads, url, file);
+  const Event* progress = Find(events, kEventProgress);
+  ASSERT_TRUE(progress);
+  EXPECT_EQ(4u, progress->bytes.size());
+  EXPECT_GE(4u, events.back().bytes.size()) << "completion shorter than its two values";
+
+  events = RunUnderFault(connection, kFaultUnterminatedPayloads, url, file);
+  const Event* created = Find(events, kEventCreated);
+  ASSERT_TRUE(created);
+  EXPECT_EQ(url, created->bytes) << "the URL without its terminator";
+
+  events = RunUnderFault(connection, kFaultNeverComplete, url, file);
+  EXPECT_FALSE(Find(events, kEventCompleted));
+  EXPECT_TRUE(ServedPattern(size) == ReadWholeFile(file));
+
+  events = RunUnderFault(connection, kFaultRename, url, file);
+  const Event* renamed = Find(events, kEventFileRenamed);
+  ASSERT_TRUE(renamed);
+  EXPECT_EQ(std::string(kRenamedFileName), std::string(renamed->bytes.c_str()));
+  std::wstring renamedPath = file.substr(0, file.find_last_of(L'\\') + 1) + L"renamed.bin";
+  EXPECT_TRUE(ReadWholeFile(file).empty()) << "the old name is gone";
+  DeleteFileW(renamedPath.c_str());
+
+  for (int code : {0, 1, 5, 8, 22, 24, 3}) {
+    events = RunUnderFault(connection, kFaultResultBase + code, url, file);
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(code, events.back().Value(0));
+  }
+  connection.Close();
+  DeleteFileW(file.c_str());
+}
+
+TEST_F(EngineServerTest, ServerThatExitsMidDownloadLeavesARpcError) {
+  Connection connection;
+  ASSERT_NO_FATAL_FAILURE(connection.Open(kFaultExitMidDownload));
+  std::wstring file = TempFile(L"exited.bin");
+  ASSERT_EQ(S_OK, Send(connection.engine.Get(), &IDownloader::CreateTask,
+                       TaskFor(BaseUrl() + "/file/100000", file)));
+  ASSERT_TRUE(connection.sink.WaitFor(kEventProgress, 30));
+  std::vector<DWORD> pids = ServerPids(ReadReport("orvanedl"));
+  ASSERT_EQ(1u, pids.size());
+  HANDLE server = OpenProcess(SYNCHRONIZE, FALSE, pids[0]);
+  if (server) {
+    WaitForSingleObject(server, 10000);
+    CloseHandle(server);
+  }
+  HRESULT hr = connection.engine->SetDownloadSpeed(100);
+  EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
+  EXPECT_FALSE(connection.sink.WaitFor(kEventCompleted, 0));
+  connection.point.Reset();
+  connection.engine.Reset();
+  DeleteFileW(file.c_str());
+}
+
 TEST_F(EngineServerTest, KilledServerFailsTheNextCallAndANewOneStarts) {
   Connection connection;
   ASSERT_NO_FATAL_FAILURE(connection.Open(kFaultSlow));
