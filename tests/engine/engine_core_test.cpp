@@ -52,10 +52,13 @@ size_t PayloadSize(int32_t iCode, const char* payload) {
     case kEventCreated:
     case kEventFileRenamed:
       return strnlen(payload, 4100) + 1;
-    case kEventProgress: return 16;
+    case kEventProgress:
+      return 16;
     case kEventTaskInfo:
-    case kEventCompleted: return 8;
-    default: return 0;
+    case kEventCompleted:
+      return 8;
+    default:
+      return 0;
   }
 }
 
@@ -63,7 +66,8 @@ class Callback final : public DownloadProxy::DlCallBack {
  public:
   long OnEngineEvent(int32_t iCode, int32_t iEngineTaskId, void* pPayload) override {
     Event event{iCode, iEngineTaskId, reinterpret_cast<uintptr_t>(pPayload), std::string()};
-    bool isPointer = pPayload && event.uiPayload != static_cast<uintptr_t>(-1) && !IsValueCode(iCode);
+    bool isPointer =
+        pPayload && event.uiPayload != static_cast<uintptr_t>(-1) && !IsValueCode(iCode);
     if (isPointer) {
       const char* bytes = static_cast<const char*>(pPayload);
       event.bytes.assign(bytes, PayloadSize(iCode, bytes));
@@ -94,7 +98,8 @@ class Callback final : public DownloadProxy::DlCallBack {
 };
 
 uint32_t Address(Callback* callback) {
-  return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(static_cast<DownloadProxy::DlCallBack*>(callback)));
+  return static_cast<uint32_t>(
+      reinterpret_cast<uintptr_t>(static_cast<DownloadProxy::DlCallBack*>(callback)));
 }
 
 const Event* Find(const std::vector<Event>& events, int32_t iCode) {
@@ -132,10 +137,11 @@ class CoreEngine {
     ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDownloadCore,
                                             reinterpret_cast<void**>(engine.GetAddressOf())));
     Download::InProcessConfig config = Download::BuildInProcessConfig();
-    Download::CompleteInProcessConfig(config, std::rand(), std::rand(), Address(&callback), uiFault);
+    Download::CompleteInProcessConfig(config, std::rand(), std::rand(), Address(&callback),
+                                      CustomIdForFault(uiFault));
     EXPECT_EQ(S_OK, engine->Initialize(Bytes(&config)));
     Download::CallbackRegistration registration =
-        Download::BuildCallbackRegistration(Address(&callback), uiFault);
+        Download::BuildCallbackRegistration(Address(&callback), CustomIdForFault(uiFault));
     ASSERT_EQ(S_OK, engine->RegisterCallback(Bytes(&registration)));
     Download::InProcessSettings settings = Download::BuildInProcessSettings();
     ASSERT_EQ(S_OK, engine->ApplySettings(Bytes(&settings), sizeof(settings)));
@@ -153,7 +159,8 @@ class CoreEngine {
     if (engine) engine->Close();
     engine.Reset();
     if (m_module) {
-      auto release = reinterpret_cast<void(STDAPICALLTYPE*)()>(GetProcAddress(m_module, "ReleaseCommLib"));
+      auto release =
+          reinterpret_cast<void(STDAPICALLTYPE*)()>(GetProcAddress(m_module, "ReleaseCommLib"));
       if (release) release();
       CoFreeLibrary(m_module);
     }
@@ -216,11 +223,13 @@ TEST_F(EngineCoreTest, DownloadsATaskAndReportsThroughTheCallback) {
   EXPECT_TRUE(ServedPattern(size) == ReadWholeFile(file)) << "the file equals the served file";
 
   std::string report = ReadReport("brimcore");
-  EXPECT_NE(std::string::npos, report.find("initialize custom=0")) << report;
+  std::string initialize = "initialize custom=" + std::to_string(CustomIdForFault(kFaultNone));
+  EXPECT_NE(std::string::npos, report.find(initialize)) << report;
   EXPECT_NE(std::string::npos, report.find("callback=" + std::to_string(Address(&core.callback))));
   EXPECT_NE(std::string::npos, report.find("upload-speed=20 first=0"));
   EXPECT_NE(std::string::npos, report.find("registered id=" + std::to_string(id) + " url=" + url));
-  EXPECT_NE(std::string::npos, report.find("delete id=" + std::to_string(id) + " one=1 url=" + url));
+  EXPECT_NE(std::string::npos,
+            report.find("delete id=" + std::to_string(id) + " one=1 url=" + url));
   EXPECT_NE(std::string::npos, report.find("settings"));
   EXPECT_EQ(std::string::npos, report.find("record-error")) << report;
   DeleteFileW(file.c_str());

@@ -99,9 +99,12 @@ TEST(EngineTaskRecordTest, FieldsLandAtTheirOffsets) {
 }
 
 TEST(EngineTaskRecordTest, SmallFileByteFollowsSizeAndFlag) {
-  struct Case { uint64_t size; int32_t flag; uint8_t expected; } cases[] = {
-      {204799, 0, 1}, {204800, 0, 0}, {0, 0, 0}, {1, 0, 1},
-      {204799, 1, 1}, {204800, 1, 1}, {0, 1, 1}, {0x100000000ull, 0, 0}};
+  struct Case {
+    uint64_t size;
+    int32_t flag;
+    uint8_t expected;
+  } cases[] = {{204799, 0, 1}, {204800, 0, 0}, {0, 0, 0}, {1, 0, 1},
+               {204799, 1, 1}, {204800, 1, 1}, {0, 1, 1}, {0x100000000ull, 0, 0}};
   for (const Case& c : cases) {
     TaskInfo task;
     task.ullFileSize = c.size;

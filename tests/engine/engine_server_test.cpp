@@ -125,6 +125,10 @@ HRESULT SendText(IDownloader* engine, HRESULT (STDMETHODCALLTYPE IDownloader::*m
   return (engine->*method)(bytes.Address());
 }
 
+Download::ClientRegistration RegistrationFor(uint32_t uiFault) {
+  return Download::BuildClientRegistration(GetCurrentProcessId(), CustomIdForFault(uiFault));
+}
+
 // One connection to the engine: object, advised sink, registration.
 struct Connection {
   ComPtr<IDownloader> engine;
@@ -141,8 +145,7 @@ struct Connection {
     ASSERT_EQ(S_OK, engine.As(&container));
     ASSERT_EQ(S_OK, container->FindConnectionPoint(DIID__IDownloaderEvents, &point));
     ASSERT_EQ(S_OK, point->Advise(&sink, &cookie));
-    ASSERT_EQ(S_OK, Send(engine.Get(), &IDownloader::RegisterClient,
-                         Download::BuildClientRegistration(GetCurrentProcessId(), uiFault)));
+    ASSERT_EQ(S_OK, Send(engine.Get(), &IDownloader::RegisterClient, RegistrationFor(uiFault)));
   }
   void Close() {
     if (point && cookie) point->Unadvise(cookie);
@@ -240,7 +243,9 @@ TEST_F(EngineServerTest, DownloadsATaskAndReportsItThroughEvents) {
   connection.Close();
 
   std::string report = ReadReport("orvanedl");
-  EXPECT_NE(std::string::npos, report.find("register pid=" + std::to_string(GetCurrentProcessId()) + " custom=0"));
+  std::string registration = "register pid=" + std::to_string(GetCurrentProcessId()) +
+                             " custom=" + std::to_string(CustomIdForFault(kFaultNone));
+  EXPECT_NE(std::string::npos, report.find(registration)) << report;
   EXPECT_NE(std::string::npos, report.find("url=" + url + " file=" + Narrow(file) + " flags=128"));
   EXPECT_NE(std::string::npos, report.find("proxy type=5 ip= port=0"));
   EXPECT_NE(std::string::npos, report.find("speed=300"));
@@ -264,12 +269,11 @@ TEST_F(EngineServerTest, ChecksRecordsAndInjectsFaultsPerRegistration) {
   EXPECT_EQ(E_INVALIDARG, Send(engine, &IDownloader::CreateTask, broken));
   EXPECT_EQ(E_INVALIDARG, SendText(engine, &IDownloader::SetProxy, std::string(100, '\0')));
 
-  ASSERT_EQ(S_OK, Send(engine, &IDownloader::RegisterClient,
-                       Download::BuildClientRegistration(GetCurrentProcessId(), kFaultFailSpeed)));
+  ASSERT_EQ(S_OK, Send(engine, &IDownloader::RegisterClient, RegistrationFor(kFaultFailSpeed)));
   EXPECT_TRUE(FAILED(engine->SetDownloadSpeed(100)));
 
-  ASSERT_EQ(S_OK, Send(engine, &IDownloader::RegisterClient,
-                       Download::BuildClientRegistration(GetCurrentProcessId(), kFaultResultBase + 22)));
+  ASSERT_EQ(S_OK,
+            Send(engine, &IDownloader::RegisterClient, RegistrationFor(kFaultResultBase + 22)));
   ASSERT_EQ(S_OK, Send(engine, &IDownloader::CreateTask, TaskFor(url, file)));
   ASSERT_TRUE(connection.sink.WaitFor(kEventCompleted, 30));
   EXPECT_EQ(22, connection.sink.Events().back().Value(0));
@@ -302,8 +306,7 @@ std::vector<Event> RunUnderFault(Connection& connection, uint32_t uiFault, const
   EventSink& sink = connection.sink;
   size_t before = sink.Events().size();
   IDownloader* engine = connection.engine.Get();
-  EXPECT_EQ(S_OK, Send(engine, &IDownloader::RegisterClient,
-                       Download::BuildClientRegistration(GetCurrentProcessId(), uiFault)));
+  EXPECT_EQ(S_OK, Send(engine, &IDownloader::RegisterClient, RegistrationFor(uiFault)));
   EXPECT_EQ(S_OK, Send(engine, &IDownloader::CreateTask, TaskFor(url, file)));
   for (int i = 0; i < 300; ++i) {
     std::vector<Event> events = sink.Events();
