@@ -180,6 +180,7 @@ class EngineCoreTest : public ::testing::Test {
     ASSERT_FALSE(BaseUrl().empty()) << "run through loopback_http.py";
     DeleteReport("brimcore");
   }
+  void TearDown() override { DeleteReport("brimcore"); }
 
   ScopedComInit m_com{COINIT_MULTITHREADED};
 };

@@ -195,6 +195,7 @@ class EngineServerTest : public ::testing::Test {
     ASSERT_FALSE(BaseUrl().empty()) << "run through loopback_http.py";
     DeleteReport("orvanedl");
   }
+  void TearDown() override { DeleteReport("orvanedl"); }
 
   ScopedComInit m_com{COINIT_MULTITHREADED};
 };
