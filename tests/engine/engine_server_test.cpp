@@ -83,10 +83,11 @@ class EventSink final : public _IDownloaderEvents {
     return S_OK;
   }
 
-  // Waits for an event of the code; false after the time-out.
-  bool WaitFor(int32_t iCode, int seconds) {
+  // Waits for count events of the code; false after the time-out.
+  bool WaitFor(int32_t iCode, int seconds, size_t count = 1) {
     std::unique_lock<std::mutex> guard(m_lock);
-    return m_changed.wait_for(guard, std::chrono::seconds(seconds), [&] { return Has(iCode); });
+    return m_changed.wait_for(guard, std::chrono::seconds(seconds),
+                              [&] { return Count(iCode) >= count; });
   }
   std::vector<Event> Events() {
     std::lock_guard<std::mutex> guard(m_lock);
@@ -94,10 +95,11 @@ class EventSink final : public _IDownloaderEvents {
   }
 
  private:
-  bool Has(int32_t iCode) const {
+  size_t Count(int32_t iCode) const {
+    size_t count = 0;
     for (const Event& event : m_events)
-      if (event.iCode == iCode) return true;
-    return false;
+      if (event.iCode == iCode) ++count;
+    return count;
   }
 
   LONG m_refs = 1;
@@ -257,6 +259,41 @@ TEST_F(EngineServerTest, DownloadsATaskAndReportsItThroughEvents) {
   DeleteFileW(file.c_str());
 }
 
+TEST_F(EngineServerTest, TwoTasksRunSideBySide) {
+  Connection connection;
+  ASSERT_NO_FATAL_FAILURE(connection.Open(kFaultNone));
+  const size_t sizes[] = {120000, 70000};
+  std::string urls[2];
+  std::wstring files[2];
+  for (int i = 0; i < 2; ++i) {
+    urls[i] = BaseUrl() + "/file/" + std::to_string(sizes[i]);
+    files[i] = TempFile(L"side" + std::to_wstring(i) + L".bin");
+    ASSERT_EQ(S_OK,
+              Send(connection.engine.Get(), &IDownloader::CreateTask, TaskFor(urls[i], files[i])));
+  }
+  ASSERT_TRUE(connection.sink.WaitFor(kEventCompleted, 30, 2));
+  std::vector<Event> events = connection.sink.Events();
+  int32_t ids[2] = {0, 0};
+  for (const Event& event : events)
+    for (int i = 0; i < 2; ++i)
+      if (event.iCode == kEventCreated && WithoutTrailingZeros(event.bytes) == urls[i])
+        ids[i] = event.iTaskId;
+  EXPECT_NE(0, ids[0]);
+  EXPECT_NE(0, ids[1]);
+  EXPECT_NE(ids[0], ids[1]);
+  for (int i = 0; i < 2; ++i) {
+    const Event* last = nullptr;
+    for (const Event& event : events)
+      if (event.iTaskId == ids[i]) last = &event;
+    ASSERT_TRUE(last);
+    EXPECT_EQ(kEventCompleted, last->iCode);
+    EXPECT_EQ(0, last->Value(0));
+    EXPECT_TRUE(ServedPattern(sizes[i]) == ReadWholeFile(files[i]));
+    DeleteFileW(files[i].c_str());
+  }
+  connection.Close();
+}
+
 TEST_F(EngineServerTest, ChecksRecordsAndInjectsFaultsPerRegistration) {
   Connection connection;
   ASSERT_NO_FATAL_FAILURE(connection.Open(kFaultRefuseCreate));
@@ -283,20 +320,6 @@ TEST_F(EngineServerTest, ChecksRecordsAndInjectsFaultsPerRegistration) {
   std::string report = ReadReport("orvanedl");
   EXPECT_NE(std::string::npos, report.find("record-error task: extra3 not terminated")) << report;
   EXPECT_NE(std::string::npos, report.find("record-error proxy: proxy record size 100")) << report;
-  DeleteFileW(file.c_str());
-}
-
-TEST_F(EngineServerTest, CompletionWithoutCodeIsAReferenceToMinusOne) {
-  Connection connection;
-  ASSERT_NO_FATAL_FAILURE(connection.Open(kFaultNoCodeCompletion));
-  std::wstring file = TempFile(L"nocode.bin");
-  ASSERT_EQ(S_OK, Send(connection.engine.Get(), &IDownloader::CreateTask,
-                       TaskFor(BaseUrl() + "/file/10", file)));
-  ASSERT_TRUE(connection.sink.WaitFor(kEventCompleted, 30));
-  const Event& completed = connection.sink.Events().back();
-  EXPECT_FALSE(completed.bHasBytes);
-  EXPECT_EQ(-1, completed.iReferenced);
-  connection.Close();
   DeleteFileW(file.c_str());
 }
 
@@ -373,6 +396,11 @@ TEST_F(EngineServerTest, InjectedFaultsShapeTheEventsAcrossProcesses) {
   std::wstring renamedPath = file.substr(0, file.find_last_of(L'\\') + 1) + L"renamed.bin";
   EXPECT_TRUE(ReadWholeFile(file).empty()) << "the old name is gone";
   DeleteFileW(renamedPath.c_str());
+
+  events = RunUnderFault(connection, kFaultNoCodeCompletion, url, file);
+  ASSERT_FALSE(events.empty());
+  EXPECT_FALSE(events.back().bHasBytes);
+  EXPECT_EQ(-1, events.back().iReferenced) << "a completion without code refers to -1";
 
   for (int code : {0, 1, 5, 8, 22, 24, 3}) {
     events = RunUnderFault(connection, kFaultResultBase + code, url, file);
