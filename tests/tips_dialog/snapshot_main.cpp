@@ -1,0 +1,112 @@
+// Shows the notification dialog with a two-line Chinese message and saves,
+// once it is on screen, both the picture it composed and what the screen
+// shows where the window is:
+//   tips_dialog_snapshot.exe MODE OUTPUT_PREFIX
+// writes OUTPUT_PREFIX_composed.png and OUTPUT_PREFIX_screen.png. Run with
+// Wine's X11 driver on a (virtual) X display for a real screenshot.
+#include <windows.h>
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "app/dib_canvas.h"
+#include "app/tips_dlg.h"
+
+namespace {
+
+const wchar_t kMessage[] = L"极速上传控件有新版本，已下载完成。\n现在安装新版本吗？";
+const UINT kSettleMs = 1500;
+
+bool PngEncoder(CLSID* pClsid) {
+  UINT count = 0, size = 0;
+  if (Gdiplus::GetImageEncodersSize(&count, &size) != Gdiplus::Ok || size == 0) return false;
+  std::vector<BYTE> buffer(size);
+  auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+  if (Gdiplus::GetImageEncoders(count, size, codecs) != Gdiplus::Ok) return false;
+  for (UINT i = 0; i < count; ++i) {
+    if (std::wcscmp(codecs[i].MimeType, L"image/png") == 0) {
+      *pClsid = codecs[i].Clsid;
+      return true;
+    }
+  }
+  return false;
+}
+
+// Saves a bottom-up 32-bit canvas as PNG.
+bool SaveCanvas(const CDibCanvas& canvas, Gdiplus::PixelFormat format, const std::wstring& path) {
+  CLSID png;
+  if (!PngEncoder(&png)) return false;
+  GdiFlush();
+  std::vector<uint32_t> rows(static_cast<size_t>(canvas.Width()) * canvas.Height());
+  for (int y = 0; y < canvas.Height(); ++y) {
+    for (int x = 0; x < canvas.Width(); ++x) rows[static_cast<size_t>(y) * canvas.Width() + x] = canvas.Pixel(x, y);
+  }
+  Gdiplus::Bitmap bitmap(canvas.Width(), canvas.Height(), canvas.Width() * 4, format,
+                         reinterpret_cast<BYTE*>(rows.data()));
+  return bitmap.Save(path.c_str(), &png, nullptr) == Gdiplus::Ok;
+}
+
+struct Snapshot {
+  CTipsDlg* pDialog;
+  std::wstring prefix;
+  bool bSaved = false;
+};
+Snapshot* g_pSnapshot = nullptr;
+
+void TakeSnapshot(Snapshot& snapshot) {
+  HWND hwnd = snapshot.pDialog->m_hWnd;
+  RECT rcWindow{};
+  GetWindowRect(hwnd, &rcWindow);
+  const int w = rcWindow.right - rcWindow.left;
+  const int h = rcWindow.bottom - rcWindow.top;
+
+  CDibCanvas composed(nullptr, w, h);
+  snapshot.pDialog->ComposePicture(composed.GetDC(), w, h);
+  bool bComposed = SaveCanvas(composed, PixelFormat32bppPARGB, snapshot.prefix + L"_composed.png");
+
+  HDC hScreen = GetDC(nullptr);
+  CDibCanvas screen(hScreen, w, h);
+  BitBlt(screen.GetDC(), 0, 0, w, h, hScreen, rcWindow.left, rcWindow.top, SRCCOPY);
+  ReleaseDC(nullptr, hScreen);
+  bool bScreen = SaveCanvas(screen, PixelFormat32bppRGB, snapshot.prefix + L"_screen.png");
+  snapshot.bSaved = bComposed && bScreen;
+  std::printf("window at %ld,%ld size %dx%d; composed %s, screen %s\n", rcWindow.left, rcWindow.top, w, h,
+              bComposed ? "saved" : "FAILED", bScreen ? "saved" : "FAILED");
+}
+
+void CALLBACK OnTimer(HWND, UINT, UINT_PTR idEvent, DWORD) {
+  KillTimer(nullptr, idEvent);
+  if (!g_pSnapshot || !g_pSnapshot->pDialog->m_hWnd) return;
+  TakeSnapshot(*g_pSnapshot);
+  g_pSnapshot->pDialog->EndDialog(IDCANCEL);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: tips_dialog_snapshot MODE OUTPUT_PREFIX\n");
+    return 2;
+  }
+  Gdiplus::GdiplusStartupInput input;
+  ULONG_PTR token = 0;
+  if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return 3;
+  int result = 1;
+  {
+    CTipsDlg dialog(_wtoi(argv[1]));
+    dialog.SetText(kMessage);
+    Snapshot snapshot{&dialog, argv[2]};
+    g_pSnapshot = &snapshot;
+    UINT_PTR timer = SetTimer(nullptr, 0, kSettleMs, OnTimer);
+    dialog.DoModal();
+    KillTimer(nullptr, timer);
+    g_pSnapshot = nullptr;
+    result = snapshot.bSaved ? 0 : 1;
+  }
+  Gdiplus::GdiplusShutdown(token);
+  return result;
+}
