@@ -19,7 +19,10 @@
 namespace {
 
 const wchar_t kMessage[] = L"极速上传控件有新版本，已下载完成。\n现在安装新版本吗？";
-const UINT kSettleMs = 1500;
+// The X server shows the window a little after it is painted, later still on
+// a busy machine: the screen is read again until it shows the picture.
+const UINT kRetryMs = 250;
+const int kMaxAttempts = 60;
 
 bool PngEncoder(CLSID* pClsid) {
   UINT count = 0, size = 0;
@@ -53,11 +56,25 @@ bool SaveCanvas(const CDibCanvas& canvas, Gdiplus::PixelFormat format, const std
 struct Snapshot {
   CTipsDlg* pDialog;
   std::wstring prefix;
+  int nAttempts = 0;
   bool bSaved = false;
 };
 Snapshot* g_pSnapshot = nullptr;
 
-void TakeSnapshot(Snapshot& snapshot) {
+// Whether the screen shows every opaque pixel of the picture unchanged.
+bool ScreenShowsPicture(const CDibCanvas& composed, const CDibCanvas& screen) {
+  for (int y = 0; y < composed.Height(); ++y) {
+    for (int x = 0; x < composed.Width(); ++x) {
+      uint32_t picture = composed.Pixel(x, y);
+      if ((picture >> 24) != 0xFF) continue;
+      if (((picture ^ screen.Pixel(x, y)) & 0xFFFFFF) != 0) return false;
+    }
+  }
+  return true;
+}
+
+// True once the snapshot is saved (or the attempts are used up).
+bool TakeSnapshot(Snapshot& snapshot) {
   HWND hwnd = snapshot.pDialog->m_hWnd;
   RECT rcWindow{};
   GetWindowRect(hwnd, &rcWindow);
@@ -66,22 +83,25 @@ void TakeSnapshot(Snapshot& snapshot) {
 
   CDibCanvas composed(nullptr, w, h);
   snapshot.pDialog->ComposePicture(composed.GetDC(), w, h);
-  bool bComposed = SaveCanvas(composed, PixelFormat32bppPARGB, snapshot.prefix + L"_composed.png");
-
   HDC hScreen = GetDC(nullptr);
   CDibCanvas screen(hScreen, w, h);
   BitBlt(screen.GetDC(), 0, 0, w, h, hScreen, rcWindow.left, rcWindow.top, SRCCOPY);
   ReleaseDC(nullptr, hScreen);
+  bool bShown = ScreenShowsPicture(composed, screen);
+  if (!bShown && ++snapshot.nAttempts < kMaxAttempts) return false;
+
+  bool bComposed = SaveCanvas(composed, PixelFormat32bppPARGB, snapshot.prefix + L"_composed.png");
   bool bScreen = SaveCanvas(screen, PixelFormat32bppRGB, snapshot.prefix + L"_screen.png");
   snapshot.bSaved = bComposed && bScreen;
-  std::printf("window at %ld,%ld size %dx%d; composed %s, screen %s\n", rcWindow.left, rcWindow.top, w, h,
-              bComposed ? "saved" : "FAILED", bScreen ? "saved" : "FAILED");
+  std::printf("window at %ld,%ld size %dx%d, %s on screen; composed %s, screen %s\n", rcWindow.left, rcWindow.top, w,
+              h, bShown ? "shown" : "NOT shown", bComposed ? "saved" : "FAILED", bScreen ? "saved" : "FAILED");
+  return true;
 }
 
 void CALLBACK OnTimer(HWND, UINT, UINT_PTR idEvent, DWORD) {
-  KillTimer(nullptr, idEvent);
   if (!g_pSnapshot || !g_pSnapshot->pDialog->m_hWnd) return;
-  TakeSnapshot(*g_pSnapshot);
+  if (!TakeSnapshot(*g_pSnapshot)) return;
+  KillTimer(nullptr, idEvent);
   g_pSnapshot->pDialog->EndDialog(IDCANCEL);
 }
 
@@ -101,7 +121,7 @@ int wmain(int argc, wchar_t** argv) {
     dialog.SetText(kMessage);
     Snapshot snapshot{&dialog, argv[2]};
     g_pSnapshot = &snapshot;
-    UINT_PTR timer = SetTimer(nullptr, 0, kSettleMs, OnTimer);
+    UINT_PTR timer = SetTimer(nullptr, 0, kRetryMs, OnTimer);
     dialog.DoModal();
     KillTimer(nullptr, timer);
     g_pSnapshot = nullptr;
