@@ -190,13 +190,26 @@ IMAGES = {
 
 
 def main():
-    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
+    """make_images.py [--check] [OUTPUT_DIR]; --check only compares."""
+    args = sys.argv[1:]
+    check = "--check" in args
+    args = [a for a in args if a != "--check"]
+    out = args[0] if args else os.path.join(
         os.path.dirname(os.path.abspath(__file__)), "..", "resources", "images")
-    os.makedirs(out, exist_ok=True)
+    stale = []
     for name, draw in IMAGES.items():
         rows = draw()
-        with open(os.path.join(out, name), "wb") as f:
-            f.write(png_bytes(len(rows[0]), len(rows), rows))
+        data = png_bytes(len(rows[0]), len(rows), rows)
+        path = os.path.join(out, name)
+        if check:
+            if not os.path.exists(path) or open(path, "rb").read() != data:
+                stale.append(name)
+            continue
+        os.makedirs(out, exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(data)
+    if stale:
+        sys.exit("not as scripts/make_images.py draws them: " + ", ".join(stale))
 
 
 if __name__ == "__main__":
