@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/dib_canvas.h"
+#include "app/gdi_raii.h"
 #include "app/tips_dlg.h"
 
 namespace {
@@ -83,10 +84,9 @@ bool TakeSnapshot(Snapshot& snapshot) {
 
   CDibCanvas composed(nullptr, w, h);
   snapshot.pDialog->ComposePicture(composed.GetDC(), w, h);
-  HDC hScreen = GetDC(nullptr);
-  CDibCanvas screen(hScreen, w, h);
-  BitBlt(screen.GetDC(), 0, 0, w, h, hScreen, rcWindow.left, rcWindow.top, SRCCOPY);
-  ReleaseDC(nullptr, hScreen);
+  gdi::WindowDC screenDC(nullptr);
+  CDibCanvas screen(screenDC.Get(), w, h);
+  BitBlt(screen.GetDC(), 0, 0, w, h, screenDC.Get(), rcWindow.left, rcWindow.top, SRCCOPY);
   bool bShown = ScreenShowsPicture(composed, screen);
   if (!bShown && ++snapshot.nAttempts < kMaxAttempts) return false;
 
