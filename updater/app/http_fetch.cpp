@@ -160,12 +160,30 @@ bool CHttpFetch::AppendData(const void* pData, uint32_t nLength) {
         if (!m_pBuffer) return false;
         m_nCapacity = kGrowStep;
         m_nSize = 0;
+        ReserveAnnouncedLength();
     }
     uint64_t required = static_cast<uint64_t>(m_nSize) + nLength;
     if (required > m_nCapacity && !Grow(required)) return false;
     std::memcpy(m_pBuffer.get() + m_nSize, pData, nLength);
     m_nSize += nLength;
     return true;
+}
+
+// Sizes the buffer for the body the server announced, so a large download
+// is received without copying; the limit and the step still apply.
+void CHttpFetch::ReserveAnnouncedLength() {
+    if (m_hCurl == nullptr) return;
+    curl_off_t announced = -1;
+    if (curl_easy_getinfo(m_hCurl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) != CURLE_OK ||
+        announced <= static_cast<curl_off_t>(m_nCapacity)) {
+        return;
+    }
+    uint64_t wanted = std::min<uint64_t>(static_cast<uint64_t>(announced), kReceiveLimit);
+    uint32_t capacity = RoundUpToStep(wanted);
+    std::unique_ptr<unsigned char[]> reserved(new (std::nothrow) unsigned char[capacity]);
+    if (!reserved) return;  // growing block by block still works
+    m_pBuffer = std::move(reserved);
+    m_nCapacity = capacity;
 }
 
 // Grows geometrically, in whole multiples of the step, never beyond the limit.

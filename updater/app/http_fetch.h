@@ -57,6 +57,7 @@ public:
 
 private:
     CURLcode RunTransfer();
+    void ReserveAnnouncedLength();
     bool Grow(uint64_t nRequired);
 
     std::unique_ptr<unsigned char[]> m_pBuffer;
