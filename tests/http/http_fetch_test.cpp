@@ -1,6 +1,7 @@
 // CHttpFetch::Get against the loopback server started by loopback_server.py.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <wincrypt.h>
 
 #include <cstdlib>
 #include <string>
@@ -250,4 +251,137 @@ TEST(HttpFetchCodesTest, CurlResultsMapToFetchCodes) {
     EXPECT_EQ(7u, CHttpFetch::MapCurlCode(CURLE_PARTIAL_FILE));
     EXPECT_EQ(7u, CHttpFetch::MapCurlCode(CURLE_WRITE_ERROR));
     EXPECT_EQ(7u, CHttpFetch::MapCurlCode(CURLE_SSL_CACERT_BADFILE));
+}
+
+namespace {
+
+std::string HttpsPort() {
+    const char* port = std::getenv("ZP_HTTPS_PORT");
+    return port ? port : "";
+}
+
+size_t DiscardOrKeep(void* data, size_t size, size_t count, void* user) {
+    static_cast<std::string*>(user)->append(static_cast<char*>(data), size * count);
+    return size * count;
+}
+
+// True when TLS to the loopback twin works at all in this environment,
+// checked with verification switched off.
+bool TlsWorksWithoutVerification() {
+    if (HttpsPort().empty()) return false;
+    CURL* curl = curl_easy_init();
+    std::string body;
+    std::string url = "https://localhost:" + HttpsPort() + "/hello";
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &DiscardOrKeep);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, 20L);
+    CURLcode result = curl_easy_perform(curl);
+    curl_easy_cleanup(curl);
+    return result == CURLE_OK && body == "hello from loopback";
+}
+
+}  // namespace
+
+// The loopback server's certificate is a trusted root of the current user
+// while alive.
+class ScopedTrustedRoot {
+public:
+    explicit ScopedTrustedRoot(const std::string& der) {
+        m_store = CertOpenSystemStoreW(0, L"Root");
+        if (!m_store || der.empty()) return;
+        CertAddEncodedCertificateToStore(m_store, X509_ASN_ENCODING,
+                                         reinterpret_cast<const BYTE*>(der.data()),
+                                         static_cast<DWORD>(der.size()),
+                                         CERT_STORE_ADD_REPLACE_EXISTING, &m_added);
+        // Into the registry now, where other processes' chain engines look.
+        CertControlStore(m_store, 0, CERT_STORE_CTRL_COMMIT, nullptr);
+    }
+    ~ScopedTrustedRoot() {
+        if (m_added) CertDeleteCertificateFromStore(m_added);  // also frees it
+        if (m_store) CertCloseStore(m_store, 0);
+    }
+    ScopedTrustedRoot(const ScopedTrustedRoot&) = delete;
+    ScopedTrustedRoot& operator=(const ScopedTrustedRoot&) = delete;
+    bool added() const { return m_added != nullptr; }
+
+private:
+    HCERTSTORE m_store = nullptr;
+    PCCERT_CONTEXT m_added = nullptr;
+};
+
+std::string HttpsUrl(const std::string& host, const std::string& path) {
+    return "https://" + host + ":" + HttpsPort() + path;
+}
+
+TEST_F(HttpFetchTest, UntrustedCertificateIsRefusedAlsoAfterARedirect) {
+    if (!TlsWorksWithoutVerification()) GTEST_SKIP() << "no TLS to the loopback server here";
+    CHttpFetch direct;
+    direct.m_nTimeoutMs = 30000;
+    std::string body = "keep";
+    EXPECT_NE(0u, direct.Get(HttpsUrl("localhost", "/hello"), body));
+    EXPECT_EQ("keep", body);
+
+    CHttpFetch redirected;
+    redirected.m_nTimeoutMs = 30000;
+    EXPECT_NE(0u, redirected.Get(Url("/redirect-https"), body));
+    EXPECT_EQ("keep", body);
+}
+
+// The chain engine of a process reads the trusted roots once, so the checks
+// with the loopback certificate trusted run in a fresh process (below).
+TEST_F(HttpFetchTest, TrustedCertificateForTheHostIsAccepted) {
+    if (!TlsWorksWithoutVerification()) GTEST_SKIP() << "no TLS to the loopback server here";
+    CHttpFetch certificate;
+    certificate.m_nTimeoutMs = 30000;
+    std::string der;
+    ASSERT_EQ(0u, certificate.Get(Url("/cert.der"), der));
+    ScopedTrustedRoot root(der);
+    ASSERT_TRUE(root.added());
+
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(self) +
+                           L"\" --gtest_color=no --gtest_filter=TrustedRootProcess.*";
+    SetEnvironmentVariableW(L"ZP_TRUSTED_ROOT_PROCESS", L"1");
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    BOOL started = CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                  nullptr, &startup, &process);
+    SetEnvironmentVariableW(L"ZP_TRUSTED_ROOT_PROCESS", nullptr);
+    ASSERT_TRUE(started);
+    DWORD exitCode = 1;
+    if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
+        TerminateProcess(process.hProcess, 1);
+        WaitForSingleObject(process.hProcess, 5000);
+    }
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    EXPECT_EQ(0u, exitCode) << "the checks with the trusted root failed (output above)";
+}
+
+TEST(TrustedRootProcess, TrustedCertificateForTheHostIsAccepted) {
+    if (!std::getenv("ZP_TRUSTED_ROOT_PROCESS")) GTEST_SKIP() << "runs in its own process";
+    CHttpFetch direct;
+    direct.m_nTimeoutMs = 30000;
+    std::string body;
+    EXPECT_EQ(0u, direct.Get(HttpsUrl("localhost", "/hello"), body));
+    EXPECT_EQ("hello from loopback", body);
+
+    CHttpFetch redirected;
+    redirected.m_nTimeoutMs = 30000;
+    body.clear();
+    EXPECT_EQ(0u, redirected.Get(Url("/redirect-https"), body));
+    EXPECT_EQ("hello from loopback", body);
+
+    // Trusted, but issued for another name.
+    CHttpFetch otherName;
+    otherName.m_nTimeoutMs = 30000;
+    body = "keep";
+    EXPECT_NE(0u, otherName.Get(HttpsUrl("127.0.0.1", "/hello"), body));
+    EXPECT_EQ("keep", body);
 }

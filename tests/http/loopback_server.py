@@ -16,16 +16,23 @@ Paths served:
     /partial                announces 100000 bytes, sends 30000, closes
     /stall                  announces 1000 bytes, sends 10, then waits (up to 20 s)
     /cookie                 echoes the Cookie request header
+    /redirect-https         302 to https://localhost:ZP_HTTPS_PORT/hello
+    /cert.der               the HTTPS server's certificate (DER)
+Where openssl is installed, a second server speaks HTTPS (ZP_HTTPS_PORT) with
+a fresh self-signed certificate for "localhost", serving the same paths.
 Absolute-form requests (GET http://host/path HTTP/1.1) are answered as a
 proxy would: the body names the request line and Proxy-Authorization header.
 """
 import argparse
 import http.server
 import os
+import shutil
+import ssl
 import signal
 import socketserver
 import subprocess
 import sys
+import tempfile
 import threading
 import time
 import urllib.parse
@@ -33,6 +40,8 @@ import urllib.parse
 PATTERN_PERIOD = 251
 PATTERN_CHUNK = bytes(i % PATTERN_PERIOD for i in range(PATTERN_PERIOD)) * 4096
 STOP = threading.Event()
+HTTPS_PORT = [0]
+CERT_DER = [b""]
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -73,6 +82,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             "/partial": self.partial,
             "/stall": self.stall,
             "/cookie": self.cookie,
+            "/redirect-https": self.redirect_https,
+            "/cert.der": lambda: self.send_body(200, CERT_DER[0], "application/pkix-cert"),
         }.get(url.path, self.not_found)
         try:
             route()
@@ -92,6 +103,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def redirect(self):
         self.send_body(302, b"moved", extra=[("Location", "/hello")])
+
+    def redirect_https(self):
+        location = "https://localhost:%d/hello" % HTTPS_PORT[0]
+        self.send_body(302, b"moved", extra=[("Location", location)])
 
     def cookie(self):
         self.send_body(200, ("COOKIE %s" % self.headers.get("Cookie", "")).encode())
@@ -121,11 +136,39 @@ class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
     allow_reuse_address = True
 
 
-def clean_environment(port):
+def clean_environment(port, https_port):
     env = {k: v for k, v in os.environ.items()
            if k.lower() not in ("http_proxy", "https_proxy", "all_proxy", "no_proxy", "ftp_proxy")}
     env["ZP_HTTP_PORT"] = str(port)
+    if https_port:
+        env["ZP_HTTPS_PORT"] = str(https_port)
     return env
+
+
+def start(server):
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server
+
+
+def start_https(workdir):
+    """An HTTPS twin with a fresh self-signed certificate, or None."""
+    if not shutil.which("openssl"):
+        return None
+    cert, key = os.path.join(workdir, "cert.pem"), os.path.join(workdir, "key.pem")
+    made = subprocess.run(
+        ["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
+         "-subj", "/CN=localhost", "-addext", "subjectAltName=DNS:localhost",
+         "-keyout", key, "-out", cert],
+        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    if made.returncode != 0:
+        return None
+    with open(cert) as pem:
+        CERT_DER[0] = ssl.PEM_cert_to_DER_cert(pem.read())
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(cert, key)
+    server = Server(("127.0.0.1", 0), Handler)
+    server.socket = context.wrap_socket(server.socket, server_side=True)
+    return start(server)
 
 
 def main():
@@ -137,11 +180,15 @@ def main():
     if not command:
         parser.error("no command given")
 
-    server = Server(("127.0.0.1", 0), Handler)
-    port = server.server_address[1]
-    thread = threading.Thread(target=server.serve_forever, daemon=True)
-    thread.start()
-    child = subprocess.Popen(command, env=clean_environment(port), start_new_session=True)
+    workdir = tempfile.mkdtemp(prefix="zp_loopback_")
+    servers = [start(Server(("127.0.0.1", 0), Handler))]
+    https = start_https(workdir)
+    if https:
+        servers.append(https)
+        HTTPS_PORT[0] = https.server_address[1]
+    port = servers[0].server_address[1]
+    child = subprocess.Popen(command, env=clean_environment(port, HTTPS_PORT[0]),
+                             start_new_session=True)
     try:
         status = child.wait(timeout=args.timeout)
     except subprocess.TimeoutExpired:
@@ -151,8 +198,10 @@ def main():
         status = 124
     finally:
         STOP.set()
-        server.shutdown()
-        server.server_close()
+        for server in servers:
+            server.shutdown()
+            server.server_close()
+        shutil.rmtree(workdir, ignore_errors=True)
     sys.exit(status)
 
 

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <new>
 
+#include "app/tls_verify.h"
+
 namespace {
 
 constexpr DWORD kProxyBufferBytes = 2048;
@@ -39,6 +41,46 @@ bool QueryStringOption(DWORD option, BYTE* buffer, DWORD limit, std::wstring& te
     units[limit / sizeof(wchar_t) - 1] = L'\0';
     text = units;
     return true;
+}
+
+// Host name of the URL libcurl is about to request, without IPv6 brackets.
+std::wstring CurrentHost(CURL* curl) {
+    char* url = nullptr;
+    if (curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &url) != CURLE_OK || url == nullptr) {
+        return std::wstring();
+    }
+    std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> parsed(curl_url(), &curl_url_cleanup);
+    char* host = nullptr;
+    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url, 0) != CURLUE_OK ||
+        curl_url_get(parsed.get(), CURLUPART_HOST, &host, 0) != CURLUE_OK) {
+        return std::wstring();
+    }
+    std::string narrow(host);
+    curl_free(host);
+    if (narrow.size() >= 2 && narrow.front() == '[' && narrow.back() == ']') {
+        narrow = narrow.substr(1, narrow.size() - 2);
+    }
+    return std::wstring(narrow.begin(), narrow.end());
+}
+
+// Runs before each request, once the connection stands: an HTTPS server
+// must present a certificate the system trusts for the requested host.
+// libcurl's own check relies on the platform's automatic validation, which
+// not every Schannel performs.
+int CheckServerBeforeRequest(void* user, char*, char*, int, int) {
+    CURL* curl = static_cast<CURL*>(user);
+    char* scheme = nullptr;
+    if (curl_easy_getinfo(curl, CURLINFO_SCHEME, &scheme) != CURLE_OK || scheme == nullptr) {
+        return CURL_PREREQFUNC_ABORT;
+    }
+    if (_stricmp(scheme, "https") != 0) return CURL_PREREQFUNC_OK;
+    curl_tlssessioninfo* session = nullptr;
+    if (curl_easy_getinfo(curl, CURLINFO_TLS_SSL_PTR, &session) != CURLE_OK || session == nullptr ||
+        session->backend != CURLSSLBACKEND_SCHANNEL) {
+        return CURL_PREREQFUNC_ABORT;
+    }
+    return VerifyServerCertificate(session->internals, CurrentHost(curl)) ? CURL_PREREQFUNC_OK
+                                                                          : CURL_PREREQFUNC_ABORT;
 }
 
 uint32_t RoundUpToStep(uint64_t bytes) {
@@ -99,6 +141,8 @@ CURLcode CHttpFetch::RunTransfer() {
     // system store.
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    curl_easy_setopt(curl, CURLOPT_PREREQFUNCTION, &CheckServerBeforeRequest);
+    curl_easy_setopt(curl, CURLOPT_PREREQDATA, curl);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &CHttpFetch::OnWriteData);
     long seconds = static_cast<long>(m_nTimeoutMs / 1000);
     curl_easy_setopt(curl, CURLOPT_TIMEOUT, seconds == 0 ? 1L : seconds);
