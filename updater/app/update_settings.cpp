@@ -1,0 +1,67 @@
+#include "app/update_settings.h"
+
+#include <windows.h>
+
+namespace {
+
+constexpr wchar_t kSettingsKey[] = L"SOFTWARE\\ORVANE\\ZumiPictavoEx\\Updatesetting";
+constexpr wchar_t kIgnoreValue[] = L"IgnoreMD5Value";
+constexpr DWORD kValueUnits = 260;
+
+class ScopedRegKey {
+public:
+    ScopedRegKey() = default;
+    ~ScopedRegKey() {
+        if (m_hKey) RegCloseKey(m_hKey);
+    }
+    ScopedRegKey(const ScopedRegKey&) = delete;
+    ScopedRegKey& operator=(const ScopedRegKey&) = delete;
+    HKEY* receive() { return &m_hKey; }
+    HKEY get() const { return m_hKey; }
+
+private:
+    HKEY m_hKey = nullptr;
+};
+
+}  // namespace
+
+bool ParseRegistryText(const wchar_t* pData, unsigned long nBytes, std::wstring& strText) {
+    if (nBytes == 0) {
+        strText.clear();
+        return true;
+    }
+    if (pData == nullptr || nBytes % sizeof(wchar_t) != 0) return false;
+    size_t units = nBytes / sizeof(wchar_t);
+    if (pData[units - 1] != L'\0') return false;
+    strText.assign(pData);
+    return true;
+}
+
+bool ReadIgnoreMd5Value(std::wstring& strValue) {
+    ScopedRegKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, key.receive()) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    wchar_t data[kValueUnits] = {};
+    DWORD type = 0;
+    DWORD bytes = sizeof data;
+    if (RegQueryValueExW(key.get(), kIgnoreValue, nullptr, &type, reinterpret_cast<BYTE*>(data),
+                         &bytes) != ERROR_SUCCESS) {
+        return false;
+    }
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
+    return ParseRegistryText(data, bytes, strValue);
+}
+
+bool WriteIgnoreMd5Value(const std::wstring& strValue) {
+    ScopedRegKey key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY, nullptr, key.receive(),
+                        nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    DWORD bytes = static_cast<DWORD>((strValue.size() + 1) * sizeof(wchar_t));
+    return RegSetValueExW(key.get(), kIgnoreValue, 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(strValue.c_str()), bytes) == ERROR_SUCCESS;
+}
