@@ -1,5 +1,7 @@
 #include "script_values.h"
 
+#include <string.h>
+
 namespace npbrowser {
 
 NPVariant Void() {
@@ -35,6 +37,12 @@ NPVariant Double(double value) {
 NPVariant String(const std::string& text) {
   NPVariant v;
   STRINGN_TO_NPVARIANT(text.data(), static_cast<uint32_t>(text.size()), v);
+  return v;
+}
+
+NPVariant String(const char* text) {
+  NPVariant v;
+  STRINGN_TO_NPVARIANT(text, static_cast<uint32_t>(strlen(text)), v);
   return v;
 }
 

@@ -16,6 +16,7 @@ NPVariant Int(int32_t value);
 NPVariant Double(double value);
 // The variant points into text, which must outlive it.
 NPVariant String(const std::string& text);
+NPVariant String(const char* text);
 NPVariant Object(NPObject* object);
 
 // An owned copy of a variant, safe to keep after the original is released.

@@ -59,6 +59,7 @@ class Log : public ::testing::Test {
     RemoveMarker();
     DeleteFileW((std::wstring(L"C:\\") + kLogName).c_str());
     DeleteFileW((AppDataLogFolder() + kLogName).c_str());
+    RemoveDirectoryW(AppDataLogFolder().c_str());  // made by a case, empty by now
   }
   static std::wstring XpLog() { return std::wstring(L"C:\\") + kLogName; }
   static std::wstring NewerLog() { return AppDataLogFolder() + kLogName; }
