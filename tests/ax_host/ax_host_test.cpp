@@ -96,6 +96,29 @@ class RecordingSink final : public IDispatch {
   ULONG refs = 1;
 };
 
+// A bag that answers two settings, each only with the type it is asked for.
+class TwoSettingBag final : public IPropertyBag {
+ public:
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+    *object = static_cast<IPropertyBag*>(this);
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 1; }
+  STDMETHODIMP_(ULONG) Release() override { return 0; }
+  STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
+    if (wcscmp(name, L"UploadLimit") == 0 && value->vt == VT_I4) {
+      value->lVal = 20;
+      return S_OK;
+    }
+    if (wcscmp(name, L"TokenContent") == 0 && value->vt == VT_BSTR) {
+      value->bstrVal = SysAllocString(L"");
+      return S_OK;
+    }
+    return E_FAIL;
+  }
+  STDMETHODIMP Write(LPCOLESTR, VARIANT*) override { return S_OK; }
+};
+
 LRESULT CALLBACK PluginWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -432,6 +455,35 @@ TEST_F(AxHostTest, HostedControlJournalsVtableCallsDispatchAndEvents) {
   EXPECT_EQ(S_OK, fixture_->FireEvent(1, eventArgs, 2));
   EXPECT_EQ(1u, sink.events.size());
   EXPECT_EQ(1u, sink.refs);
+}
+
+TEST_F(AxHostTest, HostedControlLoadsItsSettingsFromAPropertyBag) {
+  ComPtr<IPictavoEx> control;
+  UniqueWindow host(MakeHostWithControl(&control));
+  ASSERT_TRUE(control);
+  ComPtr<IPersistPropertyBag> persist;
+  ASSERT_EQ(S_OK, control.As(&persist));
+  fixture_->ClearJournal();
+  TwoSettingBag bag;
+  EXPECT_EQ(S_OK, persist->Load(&bag, nullptr));
+  fixture_->SetResult(-1, E_INVALIDARG);
+  EXPECT_EQ(E_INVALIDARG, persist->Load(&bag, nullptr));
+  EXPECT_EQ(L"Load(TokenContent=\"\"/0,UploadLimit=20)\n"
+            L"Load(TokenContent=\"\"/0,UploadLimit=20)\n",
+            fixture_->Journal());
+}
+
+TEST_F(AxHostTest, LicensedTwinClassHostsTheSameWay) {
+  RECT client{};
+  GetClientRect(plugin_, &client);
+  UniqueWindow host(CreateWindowExW(0, L"AtlAxWinLic80", nullptr, WS_CHILD | WS_VISIBLE, 0, 0,
+                                    client.right, client.bottom, plugin_, nullptr,
+                                    GetModuleHandleW(nullptr), nullptr));
+  ASSERT_TRUE(host);
+  EXPECT_EQ(S_OK, axhost::CreateControl(host.get(), CLSID_PictavoEx));
+  EXPECT_EQ(host.get(), GetParent(fixture_->ControlWindow()));
+  host.reset();
+  EXPECT_EQ(0, fixture_->LiveControls());
 }
 
 }  // namespace
