@@ -197,6 +197,38 @@ TEST_F(AxHostTest, RegistersBothClassesAndMessagesOncePerProcess) {
   EXPECT_EQ(RegisterWindowMessageW(L"WM_ATLGETCONTROL"), axhost::ControlMessage());
 }
 
+TEST_F(AxHostTest, ClassesCanBeRemovedForUnloadAndRegisteredAgain) {
+  axhost::UnregisterHostClasses();
+  WNDCLASSEXW info{sizeof(info)};
+  EXPECT_FALSE(GetClassInfoExW(GetModuleHandleW(nullptr), L"AtlAxWin80", &info));
+  EXPECT_FALSE(GetClassInfoExW(GetModuleHandleW(nullptr), L"AtlAxWinLic80", &info));
+  ASSERT_TRUE(axhost::RegisterHostClasses(GetModuleHandleW(nullptr)));
+  EXPECT_TRUE(GetClassInfoExW(GetModuleHandleW(nullptr), L"AtlAxWin80", &info));
+  UniqueWindow host(MakeHost());
+  EXPECT_TRUE(host);
+}
+
+TEST_F(AxHostTest, StandInRegistersItsClassAndTypeLibrary) {
+  ITypeLib* library = nullptr;
+  ASSERT_EQ(S_OK, LoadRegTypeLib(LIBID_ZUMIPICTAVOEXLib, 1, 0, LOCALE_NEUTRAL, &library));
+  ITypeInfo* events = nullptr;
+  EXPECT_EQ(S_OK, library->GetTypeInfoOfGuid(DIID__IPictavoExEvents, &events));
+  if (events) events->Release();
+  library->Release();
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegOpenKeyExW(HKEY_LOCAL_MACHINE,
+                          L"Software\\Classes\\CLSID\\{05F5F404-7C24-4B39-B5CC-340CEDEB9C0D}"
+                          L"\\InprocServer32",
+                          0, KEY_READ, &key));
+  wchar_t path[MAX_PATH] = {};
+  DWORD size = sizeof(path);
+  EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, nullptr, nullptr, nullptr,
+                                            reinterpret_cast<BYTE*>(path), &size));
+  RegCloseKey(key);
+  EXPECT_NE(nullptr, wcsstr(path, L"ZumiPictavoEx.dll"));
+}
+
 TEST_F(AxHostTest, HostWindowIsAChildWithTheGivenStylesTextAndArea) {
   UniqueWindow host(MakeHost());
   ASSERT_TRUE(host);
