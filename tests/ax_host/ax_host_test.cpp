@@ -505,6 +505,37 @@ TEST_F(AxHostTest, HostedControlLoadsItsSettingsFromAPropertyBag) {
             fixture_->Journal());
 }
 
+TEST_F(AxHostTest, ContainerDropsItsOwnEventConnectionBeforeClosingTheControl) {
+  UniqueWindow host(MakeHost());
+  ASSERT_TRUE(host);
+  ComPtr<IAxWinHostWindow> container;
+  ASSERT_EQ(S_OK, axhost::GetHost(host.get(), &container));
+  RecordingSink sink;
+  ComPtr<IUnknown> control;
+  ASSERT_EQ(S_OK, container->CreateControlEx(L"{05F5F404-7C24-4B39-B5CC-340CEDEB9C0D}",
+                                             host.get(), nullptr, &control,
+                                             DIID__IPictavoExEvents, &sink));
+  ASSERT_TRUE(control);
+  EXPECT_EQ(1, fixture_->ConnectionCount());
+  VARIANT arg;
+  arg.vt = VT_I4;
+  arg.lVal = 7;
+  EXPECT_EQ(S_OK, fixture_->FireEvent(3, &arg, 1));
+  ASSERT_EQ(1u, sink.events.size());
+  EXPECT_EQ((std::vector<long>{7}), sink.events[0].second);
+
+  control.Reset();
+  container.Reset();
+  fixture_->ClearJournal();
+  host.reset();
+  const auto lines = Lines(fixture_->Journal());
+  const int unadvised = Find(lines, L"Unadvise 1");
+  EXPECT_GE(unadvised, 0) << fixture_->Journal();
+  EXPECT_LT(unadvised, Find(lines, L"Close"));
+  EXPECT_EQ(1u, sink.refs) << "the container let go of the sink";
+  EXPECT_EQ(1u, sink.events.size());
+}
+
 TEST_F(AxHostTest, LicensedTwinClassHostsTheSameWay) {
   RECT client{};
   GetClientRect(plugin_, &client);
