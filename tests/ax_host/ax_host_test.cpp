@@ -197,6 +197,38 @@ TEST_F(AxHostTest, RegistersBothClassesAndMessagesOncePerProcess) {
   EXPECT_EQ(RegisterWindowMessageW(L"WM_ATLGETCONTROL"), axhost::ControlMessage());
 }
 
+TEST_F(AxHostTest, ClassesCanBeRemovedForUnloadAndRegisteredAgain) {
+  axhost::UnregisterHostClasses();
+  WNDCLASSEXW info{sizeof(info)};
+  EXPECT_FALSE(GetClassInfoExW(GetModuleHandleW(nullptr), L"AtlAxWin80", &info));
+  EXPECT_FALSE(GetClassInfoExW(GetModuleHandleW(nullptr), L"AtlAxWinLic80", &info));
+  ASSERT_TRUE(axhost::RegisterHostClasses(GetModuleHandleW(nullptr)));
+  EXPECT_TRUE(GetClassInfoExW(GetModuleHandleW(nullptr), L"AtlAxWin80", &info));
+  UniqueWindow host(MakeHost());
+  EXPECT_TRUE(host);
+}
+
+TEST_F(AxHostTest, StandInRegistersItsClassAndTypeLibrary) {
+  ITypeLib* library = nullptr;
+  ASSERT_EQ(S_OK, LoadRegTypeLib(LIBID_ZUMIPICTAVOEXLib, 1, 0, LOCALE_NEUTRAL, &library));
+  ITypeInfo* events = nullptr;
+  EXPECT_EQ(S_OK, library->GetTypeInfoOfGuid(DIID__IPictavoExEvents, &events));
+  if (events) events->Release();
+  library->Release();
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegOpenKeyExW(HKEY_LOCAL_MACHINE,
+                          L"Software\\Classes\\CLSID\\{05F5F404-7C24-4B39-B5CC-340CEDEB9C0D}"
+                          L"\\InprocServer32",
+                          0, KEY_READ, &key));
+  wchar_t path[MAX_PATH] = {};
+  DWORD size = sizeof(path);
+  EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, nullptr, nullptr, nullptr,
+                                            reinterpret_cast<BYTE*>(path), &size));
+  RegCloseKey(key);
+  EXPECT_NE(nullptr, wcsstr(path, L"ZumiPictavoEx.dll"));
+}
+
 TEST_F(AxHostTest, HostWindowIsAChildWithTheGivenStylesTextAndArea) {
   UniqueWindow host(MakeHost());
   ASSERT_TRUE(host);
@@ -471,6 +503,37 @@ TEST_F(AxHostTest, HostedControlLoadsItsSettingsFromAPropertyBag) {
   EXPECT_EQ(L"Load(TokenContent=\"\"/0,UploadLimit=20)\n"
             L"Load(TokenContent=\"\"/0,UploadLimit=20)\n",
             fixture_->Journal());
+}
+
+TEST_F(AxHostTest, ContainerDropsItsOwnEventConnectionBeforeClosingTheControl) {
+  UniqueWindow host(MakeHost());
+  ASSERT_TRUE(host);
+  ComPtr<IAxWinHostWindow> container;
+  ASSERT_EQ(S_OK, axhost::GetHost(host.get(), &container));
+  RecordingSink sink;
+  ComPtr<IUnknown> control;
+  ASSERT_EQ(S_OK, container->CreateControlEx(L"{05F5F404-7C24-4B39-B5CC-340CEDEB9C0D}",
+                                             host.get(), nullptr, &control,
+                                             DIID__IPictavoExEvents, &sink));
+  ASSERT_TRUE(control);
+  EXPECT_EQ(1, fixture_->ConnectionCount());
+  VARIANT arg;
+  arg.vt = VT_I4;
+  arg.lVal = 7;
+  EXPECT_EQ(S_OK, fixture_->FireEvent(3, &arg, 1));
+  ASSERT_EQ(1u, sink.events.size());
+  EXPECT_EQ((std::vector<long>{7}), sink.events[0].second);
+
+  control.Reset();
+  container.Reset();
+  fixture_->ClearJournal();
+  host.reset();
+  const auto lines = Lines(fixture_->Journal());
+  const int unadvised = Find(lines, L"Unadvise 1");
+  EXPECT_GE(unadvised, 0) << fixture_->Journal();
+  EXPECT_LT(unadvised, Find(lines, L"Close"));
+  EXPECT_EQ(1u, sink.refs) << "the container let go of the sink";
+  EXPECT_EQ(1u, sink.events.size());
 }
 
 TEST_F(AxHostTest, LicensedTwinClassHostsTheSameWay) {
