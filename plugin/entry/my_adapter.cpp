@@ -1,9 +1,22 @@
 #include "entry/my_adapter.h"
 
+#include "control/ax_host.h"
 #include "entry/browser_funcs.h"
 #include "entry/control_methods.h"
+#include "entry/module.h"
 
-CMyAdapter::CMyAdapter(NPP instance) : CPlugin(instance) { FillTables(); }
+namespace {
+
+constexpr DWORD kHostStyle = WS_CHILD | WS_VISIBLE;
+constexpr DWORD kHostClipStyles = WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+const wchar_t kHostWindowText[] = L"FireFox-m_ZumiPictavoExContainer";
+
+}  // namespace
+
+CMyAdapter::CMyAdapter(NPP instance) : CPlugin(instance) {
+  axhost::RegisterHostClasses(PluginModule());
+  FillTables();
+}
 
 CMyAdapter::~CMyAdapter() {
   methodTable.clear();
@@ -48,29 +61,62 @@ bool CMyAdapter::Invoke(NPIdentifier name, const NPVariant* args, uint32_t argCo
 }
 
 void CMyAdapter::ResizeHost(int32_t width, int32_t height) {
-  if (!IsWindow(m_hHostWnd)) return;
-  RECT rect = {};
-  GetWindowRect(m_hHostWnd, &rect);
-  if (rect.right - rect.left == width && rect.bottom - rect.top == height) return;
-  SetWindowPos(m_hHostWnd, nullptr, 0, 0, width, height, SWP_NOMOVE);
+  axhost::ResizeHostWindow(m_hHostWnd, width, height);
 }
 
+// The control's last reference from this instance goes before the host window,
+// whose destruction makes the container deactivate, close and release it.
+// This instance connects nothing of its own to the control, so once both are
+// gone no call from the control can reach it.
 void CMyAdapter::OnDetach() {
   m_pControl.Reset();
-  if (IsWindow(m_hHostWnd)) {
-    DestroyWindow(m_hHostWnd);
-    m_hHostWnd = nullptr;
-  }
+  DestroyHostWindow();
 }
 
 void CMyAdapter::OnPluginMessage(WPARAM wParam, LPARAM) {
   if (wParam == 1) CreateAxControl();
 }
 
+void CMyAdapter::DestroyHostWindow() {
+  if (IsWindow(m_hHostWnd)) DestroyWindow(m_hHostWnd);
+  m_hHostWnd = nullptr;
+}
+
 HRESULT CMyAdapter::CreateAxControl() {
-  if (!IsWindow(WindowHandle())) return E_FAIL;
+  const HWND pluginWindow = WindowHandle();
+  if (!IsWindow(pluginWindow)) return E_FAIL;
   if (m_pControl) return S_OK;
-  // The ActiveX host window that creates the control is not part of this
-  // module yet; creation fails quietly until it is.
-  return E_NOTIMPL;
+
+  RECT client = {};
+  GetClientRect(pluginWindow, &client);
+  axhost::RegisterHostClasses(PluginModule());
+  m_hHostWnd = axhost::CreateHostWindow(pluginWindow, client, kHostStyle, 0, nullptr,
+                                        PluginModule());
+  if (!m_hHostWnd) return E_POINTER;
+  SetWindowLongW(m_hHostWnd, GWL_STYLE, GetWindowLongW(m_hHostWnd, GWL_STYLE) | kHostClipStyles);
+  SetWindowTextW(m_hHostWnd, kHostWindowText);
+
+  HRESULT hr = HostControl();
+  // A host window without a control serves nothing: it goes at once, taking
+  // whatever the container got of the control with it, so a later attempt
+  // starts from a clean plug-in window.
+  if (FAILED(hr) || !m_pControl) {
+    m_pControl.Reset();
+    DestroyHostWindow();
+  }
+  return hr;
+}
+
+HRESULT CMyAdapter::HostControl() {
+  Microsoft::WRL::ComPtr<IAxWinHostWindow> container;
+  HRESULT hr = axhost::GetHost(m_hHostWnd, &container);
+  if (FAILED(hr)) return hr;
+  LPOLESTR clsid = nullptr;
+  hr = StringFromCLSID(CLSID_PictavoEx, &clsid);
+  if (FAILED(hr)) return hr;
+  hr = container->CreateControl(clsid, m_hHostWnd, nullptr);
+  CoTaskMemFree(clsid);
+  if (FAILED(hr)) return hr;
+  return axhost::QueryControl(m_hHostWnd, IID_IPictavoEx,
+                              reinterpret_cast<void**>(m_pControl.ReleaseAndGetAddressOf()));
 }

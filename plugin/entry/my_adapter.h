@@ -32,6 +32,10 @@ class CMyAdapter : public CPlugin {
 
  private:
   void FillTables();
+  // Has the host window's container create the control and keeps its
+  // IPictavoEx.
+  HRESULT HostControl();
+  void DestroyHostWindow();
 
   Microsoft::WRL::ComPtr<IPictavoEx> m_pControl;
   HWND m_hHostWnd = nullptr;
