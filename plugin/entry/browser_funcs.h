@@ -1,0 +1,18 @@
+// The module's copy of the browser function table and the browser functions
+// the plug-in calls through it. Every call goes through the copy that
+// NP_Initialize made; before that, calls do nothing and return null or false.
+#pragma once
+
+#include "entry/npapi_abi.h"
+
+// Copies size, version and the entries from geturl to setexception.
+void StoreBrowserFuncs(const NPNetscapeFuncs* funcs);
+
+NPIdentifier NPN_GetStringIdentifier(const NPUTF8* name);
+NPObject* NPN_CreateObject(NPP npp, NPClass* aClass);
+NPObject* NPN_RetainObject(NPObject* obj);
+void NPN_ReleaseObject(NPObject* obj);
+bool NPN_InvokeDefault(NPP npp, NPObject* obj, const NPVariant* args, uint32_t argCount,
+                       NPVariant* result);
+void NPN_ReleaseVariantValue(NPVariant* variant);
+void* NPN_MemAlloc(uint32_t size);

@@ -1,0 +1,102 @@
+#include "entry/plugin.h"
+
+#include <string.h>
+
+#include "entry/browser_funcs.h"
+#include "entry/scriptable_object.h"
+#include "support/write_log.h"
+
+CPlugin::CPlugin(NPP instance) : m_pNPInstance(instance) {}
+
+CPlugin::~CPlugin() {
+  if (m_pScriptableObject) {
+    // The browser may keep its own references after the instance is gone;
+    // the object then answers as one without an instance.
+    static_cast<ScriptablePluginObject*>(ScriptablePluginObjectBase::FromNPObject(m_pScriptableObject))
+        ->SetPlugin(nullptr);
+    NPN_ReleaseObject(m_pScriptableObject);
+    m_pScriptableObject = nullptr;
+  }
+  for (auto& entry : listenerTable) NPN_ReleaseObject(entry.second);
+}
+
+bool CPlugin::HasMethod(NPIdentifier) { return false; }
+bool CPlugin::HasProperty(NPIdentifier) { return false; }
+bool CPlugin::GetProperty(NPIdentifier, NPVariant*) { return false; }
+bool CPlugin::SetProperty(NPIdentifier, const NPVariant*) { return false; }
+bool CPlugin::Invoke(NPIdentifier, const NPVariant*, uint32_t, NPVariant*) { return false; }
+bool CPlugin::OnAttach() { return false; }
+void CPlugin::OnDetach() {}
+void CPlugin::OnPluginMessage(WPARAM, LPARAM) {}
+
+bool CPlugin::Attach(NPWindow* window) {
+  if (!window) return false;
+  m_hWnd = static_cast<HWND>(window->window);
+  if (!m_hWnd) return false;
+  m_lpOldProc = GetWindowLongPtrW(m_hWnd, GWLP_WNDPROC);
+  SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CPlugin::PluginWinProc));
+  SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  m_pWindow = window;
+  m_bAttached = OnAttach();
+  return m_bAttached;
+}
+
+void CPlugin::Detach() {
+  OnDetach();
+  if (m_hWnd && m_lpOldProc) {
+    SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, m_lpOldProc);
+    // The window may outlive the instance; it must not lead back to it.
+    SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, 0);
+    m_lpOldProc = 0;
+  }
+  m_hWnd = nullptr;
+  m_bAttached = false;
+  m_pWindow = nullptr;
+  // Entries stay until destruction but hold no reference any more.
+  for (auto& entry : listenerTable) {
+    NPN_ReleaseObject(entry.second);
+    entry.second = nullptr;
+  }
+}
+
+LRESULT CALLBACK CPlugin::PluginWinProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  CPlugin* plugin = reinterpret_cast<CPlugin*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+  if (plugin && msg == WM_PLUGIN_MESSAGE) plugin->OnPluginMessage(wParam, lParam);
+  return DefWindowProcW(hWnd, msg, wParam, lParam);
+}
+
+NPObject* CPlugin::GetScriptableObject() {
+  if (!m_pScriptableObject) {
+    m_pScriptableObject = NPN_CreateObject(m_pNPInstance, ScriptablePluginObject::Class());
+    if (!m_pScriptableObject) return nullptr;
+    static_cast<ScriptablePluginObject*>(ScriptablePluginObjectBase::FromNPObject(m_pScriptableObject))
+        ->SetPlugin(this);
+  }
+  return NPN_RetainObject(m_pScriptableObject);
+}
+
+void CPlugin::AddEventListener(const NPString* name, NPObject* listener) {
+  if (!name || !listener || name->UTF8Length == 0 || !name->UTF8Characters) return;
+  const void* nul = memchr(name->UTF8Characters, 0, name->UTF8Length);
+  size_t length = nul ? static_cast<const char*>(nul) - name->UTF8Characters : name->UTF8Length;
+  std::string key(name->UTF8Characters, length);
+  auto existing = listenerTable.find(key);
+  if (existing != listenerTable.end()) {
+    NPN_ReleaseObject(existing->second);
+    listenerTable.erase(existing);
+  }
+  listenerTable.emplace(key, NPN_RetainObject(listener));
+}
+
+void CPlugin::FireEvent(const char* name, const NPVariant* args, uint32_t argCount) {
+  if (!name) return;
+  auto entry = listenerTable.find(name);
+  if (entry == listenerTable.end() || !entry->second) return;
+  wchar_t wideName[256] = {};
+  MultiByteToWideChar(CP_UTF8, 0, name, -1, wideName, 255);
+  WriteLog(L"npZumiPictavoEx.txt", L"Fire_On : %ls", wideName);
+  NPVariant result;
+  VOID_TO_NPVARIANT(result);
+  NPN_InvokeDefault(m_pNPInstance, entry->second, args, argCount, &result);
+  NPN_ReleaseVariantValue(&result);
+}

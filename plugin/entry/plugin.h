@@ -1,0 +1,61 @@
+// CPlugin: the base of every plug-in instance object. It owns the attachment
+// to the browser's window (subclassing it), the instance's scriptable object
+// and the registry of script event listeners.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+
+#include "entry/npapi_abi.h"
+
+// Private message on the plug-in window; wParam 1 asks for the control.
+constexpr UINT WM_PLUGIN_MESSAGE = 0x750;
+
+class CPlugin {
+ public:
+  explicit CPlugin(NPP instance);
+  virtual ~CPlugin();
+  CPlugin(const CPlugin&) = delete;
+  CPlugin& operator=(const CPlugin&) = delete;
+
+  virtual bool HasMethod(NPIdentifier name);
+  virtual bool HasProperty(NPIdentifier name);
+  virtual bool GetProperty(NPIdentifier name, NPVariant* result);
+  virtual bool SetProperty(NPIdentifier name, const NPVariant* value);
+  virtual bool Invoke(NPIdentifier name, const NPVariant* args, uint32_t argCount,
+                      NPVariant* result);
+  virtual void ResizeHost(int32_t width, int32_t height) = 0;
+  virtual bool OnAttach();
+  virtual void OnDetach();
+  virtual void OnPluginMessage(WPARAM wParam, LPARAM lParam);
+
+  // Subclasses the window of the record; the result of OnAttach.
+  bool Attach(NPWindow* window);
+  // Undoes the attachment and lets go of the listeners.
+  void Detach();
+  bool IsAttached() const { return m_bAttached; }
+  HWND WindowHandle() const { return m_hWnd; }
+  NPP Instance() const { return m_pNPInstance; }
+
+  // The scriptable object with one reference added for the caller; null if
+  // the browser could not create it.
+  NPObject* GetScriptableObject();
+
+  void AddEventListener(const NPString* name, NPObject* listener);
+  void FireEvent(const char* name, const NPVariant* args, uint32_t argCount);
+
+ private:
+  static LRESULT CALLBACK PluginWinProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+  HWND m_hWnd = nullptr;
+  bool m_bAttached = false;
+  NPP m_pNPInstance;
+  NPWindow* m_pWindow = nullptr;
+  NPObject* m_pScriptableObject = nullptr;
+  LONG_PTR m_lpOldProc = 0;
+
+ protected:
+  std::map<std::string, NPObject*> listenerTable;
+};

@@ -1,0 +1,129 @@
+// A browser stand-in: loads a plug-in DLL by path as a browser does, hands it
+// a complete browser function table and keeps ledgers of what the plug-in
+// creates through it (objects, memory), so tests can check references and
+// leaks. NPAPI callbacks carry no context, so there is one Browser per
+// process.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "entry/npapi_abi.h"
+#include "script_values.h"
+
+namespace npbrowser {
+
+// What a script function saw in one call.
+struct ScriptCall {
+  std::vector<Value> args;
+};
+
+// A page-script function: calling it (NPN_InvokeDefault) records the call.
+struct ScriptFunction : NPObject {
+  std::vector<ScriptCall> calls;
+};
+
+class Browser {
+ public:
+  static Browser& Get();
+
+  // Loads the DLL and looks up the three exports by their plain names.
+  bool Load(const std::wstring& dllPath);
+  // NP_GetEntryPoints and NP_Initialize with full tables, as a browser does.
+  NPError Start();
+  void Shutdown();
+
+  NP_GetEntryPointsFunc getEntryPoints = nullptr;
+  NP_InitializeFunc initialize = nullptr;
+  NP_ShutdownFunc shutdown = nullptr;
+  const NPPluginFuncs& PluginFuncs() const { return m_pluginFuncs; }
+
+  // The browser's function table as a current browser sends it.
+  static NPNetscapeFuncs FullBrowserFuncs();
+  // A plug-in table of the size a current browser offers.
+  static NPPluginFuncs EmptyPluginFuncs();
+
+  NPIdentifier Identifier(const char* name);
+  // The name of a string identifier, or "" for none.
+  std::string IdentifierName(NPIdentifier id) const;
+  size_t IdentifierCount() const { return m_identifiers.size(); }
+
+  ScriptFunction* NewFunction();
+  NPObject* Retain(NPObject* object);
+  void Release(NPObject* object);
+  bool IsLive(NPObject* object) const { return m_liveObjects.count(object) != 0; }
+  size_t LiveObjects() const { return m_liveObjects.size(); }
+  size_t ObjectsCreated() const { return m_objectsCreated; }
+  // Objects of the plug-in's own classes still alive.
+  size_t LivePluginObjects() const;
+  size_t OutstandingAllocations() const { return m_allocations.size(); }
+  size_t BadFrees() const { return m_badFrees; }
+  size_t BadReleases() const { return m_badReleases; }
+  void ReleaseVariant(NPVariant* variant);
+
+  // Script's view of an object: hasMethod then invoke, as an engine does.
+  bool Call(NPObject* object, const char* method, const std::vector<NPVariant>& args,
+            NPVariant* result);
+  bool CallDefault(NPObject* object, const std::vector<NPVariant>& args, NPVariant* result);
+  bool SetProperty(NPObject* object, const char* name, const NPVariant& value);
+  bool GetProperty(NPObject* object, const char* name, NPVariant* result);
+
+  HWND TopWindow();
+  // A new child window of the top window, as a browser gives each embed.
+  HWND NewPluginWindow(int width, int height);
+  void PumpMessages();
+
+  // Browser-side entry points (called through the function table).
+  void* MemAlloc(uint32_t size);
+  void MemFree(void* ptr);
+  NPObject* CreateObject(NPP npp, NPClass* aClass);
+
+ private:
+  Browser() = default;
+
+  struct IdentifierRecord {
+    std::string name;
+  };
+
+  HMODULE m_module = nullptr;
+  NPPluginFuncs m_pluginFuncs = {};
+  NPNetscapeFuncs m_browserFuncs = {};
+  std::map<std::string, std::unique_ptr<IdentifierRecord>> m_identifiers;
+  std::set<NPObject*> m_liveObjects;
+  size_t m_objectsCreated = 0;
+  std::map<void*, uint32_t> m_allocations;
+  size_t m_badFrees = 0;
+  size_t m_badReleases = 0;
+  HWND m_topWindow = nullptr;
+};
+
+// One embed element: an NPP and its window record.
+class PluginInstance {
+ public:
+  PluginInstance() = default;
+  ~PluginInstance();
+  PluginInstance(const PluginInstance&) = delete;
+  PluginInstance& operator=(const PluginInstance&) = delete;
+
+  NPError New(const char* mimeType = "application/orvane-zumipictavoex2-plugin");
+  NPError SetWindow(HWND window, uint32_t width, uint32_t height,
+                    NPWindowType type = NPWindowTypeWindow);
+  NPError Destroy();
+  // NPP_GetValue for the scriptable object: the browser's reference.
+  NPObject* Scriptable();
+
+  NPP npp() { return &m_npp; }
+  NPWindow& window() { return m_window; }
+
+ private:
+  NPP_t m_npp = {};
+  NPWindow m_window = {};
+  bool m_created = false;
+};
+
+}  // namespace npbrowser
