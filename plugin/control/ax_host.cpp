@@ -60,6 +60,13 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       if (CAxHostWindow* container = ContainerOf(window))
         container->OnSize(LOWORD(lParam), HIWORD(lParam));
       break;
+    case WM_SETFOCUS:
+      // Focus given to the host belongs to the control's own window.
+      if (HWND child = GetWindow(window, GW_CHILD)) {
+        SetFocus(child);
+        return 0;
+      }
+      break;
     case WM_DESTROY:
       // The control's own window is a child of this one and still exists
       // here, so the control can leave in-place activity cleanly.

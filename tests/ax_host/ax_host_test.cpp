@@ -307,6 +307,9 @@ TEST_F(AxHostTest, ControlIsSitedAndInPlaceActiveFillingTheHost) {
   EXPECT_EQ(ClientSize(host.get()).cx, rect.right);
   EXPECT_EQ(ClientSize(host.get()).cy, rect.bottom);
 
+  SetFocus(host.get());
+  EXPECT_EQ(controlWindow, GetFocus()) << "focus given to the host passes to the control";
+
   ComPtr<IOleInPlaceObject> inPlace;
   ASSERT_EQ(S_OK, control.As(&inPlace));
   HWND reported = nullptr;
