@@ -96,6 +96,10 @@ NPError Page::Resize(int width, int height) {
   return m_instance.SetWindow(m_window, width, height);
 }
 
+NPError Page::Report(HWND window, int width, int height, NPWindowType type) {
+  return m_instance.SetWindow(window, width, height, type);
+}
+
 NPError Page::Destroy() {
   if (m_destroyed) return NPERR_NO_ERROR;
   m_destroyed = true;

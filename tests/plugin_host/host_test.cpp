@@ -203,6 +203,36 @@ TEST_F(Hosting, DestroyReleasesTheControlBeforeTheHostWindowGoes) {
   EXPECT_EQ(0, LiveControls());
 }
 
+TEST_F(Hosting, ReportsOtherThanALiveWindowLeaveTheHostAlone) {
+  Page page;
+  ASSERT_EQ(NPERR_NO_ERROR, page.Attach(320, 240));
+  ASSERT_TRUE(page.CreateAX());
+  HWND host = page.Host();
+  Fixture().ClearJournal();
+  EXPECT_EQ(NPERR_NO_ERROR, page.Report(nullptr, 100, 100, NPWindowTypeWindow));
+  EXPECT_EQ(NPERR_NO_ERROR, page.Report(page.Window(), 100, 100, NPWindowTypeDrawable));
+  const SIZE size = WindowSize(host);
+  EXPECT_EQ(320, size.cx);
+  EXPECT_EQ(240, size.cy);
+  EXPECT_TRUE(CallLines(Fixture().Journal()).empty());
+  // The instance stays with its first window.
+  EXPECT_EQ(NPERR_NO_ERROR, page.Report(page.Window(), 200, 100, NPWindowTypeWindow));
+  EXPECT_EQ(200, WindowSize(host).cx);
+}
+
+TEST_F(Hosting, BrowserWindowGoneBeforeDestroyTakesTheControlAlong) {
+  Page page;
+  ASSERT_EQ(NPERR_NO_ERROR, page.Attach(320, 240));
+  ASSERT_TRUE(page.CreateAX());
+  HWND host = page.Host();
+  DestroyWindow(page.Window());
+  EXPECT_FALSE(IsWindow(host));
+  EXPECT_EQ(NPERR_NO_ERROR, page.Resize(100, 100));
+  EXPECT_TRUE(page.CreateAX());
+  EXPECT_EQ(NPERR_NO_ERROR, page.Destroy());
+  EXPECT_EQ(0, LiveControls());
+}
+
 // Class registration of the control, changed by the tests below.
 class Registration {
  public:
