@@ -111,6 +111,8 @@ TEST_F(Hosting, HostWindowIsAStyledChildOverTheClientArea) {
   const DWORD wanted = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
   EXPECT_EQ(wanted, style & wanted) << std::hex << style;
   EXPECT_EQ(0u, style & (WS_CAPTION | WS_BORDER | WS_POPUP)) << std::hex << style;
+  EXPECT_EQ(0, GetWindowLongW(host, GWL_EXSTYLE));
+  EXPECT_EQ(nullptr, GetMenu(host));
   wchar_t text[64] = {};
   GetWindowTextW(host, text, 64);
   EXPECT_STREQ(L"FireFox-m_ZumiPictavoExContainer", text);
