@@ -48,13 +48,19 @@ std::wstring StringInText(const NPString& text) {
   return wide;
 }
 
-// Decodes straight into the BSTR: every control call with a string argument
-// comes through here.
+// Every control call with a string argument comes through here: short texts
+// are decoded in one pass through a stack buffer (UTF-8 never has fewer bytes
+// than UTF-16 units), longer ones straight into the BSTR.
 BSTR StringIn(const NPVariant& value) {
   const NPString& text = value.value.stringValue;
   const int bytes = BytesBeforeNul(text);
-  const int chars =
-      bytes > 0 ? MultiByteToWideChar(CP_UTF8, 0, text.UTF8Characters, bytes, nullptr, 0) : 0;
+  if (bytes <= 0) return SysAllocStringLen(L"", 0);
+  wchar_t local[256];
+  if (bytes <= 256) {
+    const int chars = MultiByteToWideChar(CP_UTF8, 0, text.UTF8Characters, bytes, local, 256);
+    return SysAllocStringLen(local, static_cast<UINT>(chars > 0 ? chars : 0));
+  }
+  const int chars = MultiByteToWideChar(CP_UTF8, 0, text.UTF8Characters, bytes, nullptr, 0);
   if (chars <= 0) return SysAllocStringLen(L"", 0);
   BSTR wide = SysAllocStringLen(nullptr, static_cast<UINT>(chars));
   if (wide) MultiByteToWideChar(CP_UTF8, 0, text.UTF8Characters, bytes, wide, chars);
