@@ -97,10 +97,11 @@ HRESULT CMyAdapter::CreateAxControl() {
   SetWindowTextW(m_hHostWnd, kHostWindowText);
 
   HRESULT hr = HostControl();
+  if (SUCCEEDED(hr) && !m_pControl) hr = E_NOINTERFACE;
   // A host window without a control serves nothing: it goes at once, taking
   // whatever the container got of the control with it, so a later attempt
   // starts from a clean plug-in window.
-  if (FAILED(hr) || !m_pControl) {
+  if (FAILED(hr)) {
     m_pControl.Reset();
     DestroyHostWindow();
   }

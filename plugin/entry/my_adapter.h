@@ -27,7 +27,9 @@ class CMyAdapter : public CPlugin {
   void OnDetach() override;
   void OnPluginMessage(WPARAM wParam, LPARAM lParam) override;
 
-  // Creates the control in a host window over the plug-in window.
+  // Creates the control in a host window over the plug-in window; S_OK at
+  // once when it exists, E_FAIL without a live plug-in window. A failed
+  // attempt leaves no host window behind.
   HRESULT CreateAxControl();
 
  private:

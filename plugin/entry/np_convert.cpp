@@ -26,11 +26,20 @@ long BoolIn(const NPVariant& value) { return value.value.boolValue ? 1 : 0; }
 
 bool AcceptsString(const NPVariant& value) { return value.type == NPVariantType_String; }
 
-std::wstring StringInText(const NPString& text) {
-  if (!text.UTF8Characters || text.UTF8Length == 0) return std::wstring();
+namespace {
+
+// Bytes of the text before its first NUL.
+int BytesBeforeNul(const NPString& text) {
+  if (!text.UTF8Characters || text.UTF8Length == 0) return 0;
   const void* nul = memchr(text.UTF8Characters, 0, text.UTF8Length);
-  int bytes = static_cast<int>(nul ? static_cast<const char*>(nul) - text.UTF8Characters
-                                   : text.UTF8Length);
+  return static_cast<int>(nul ? static_cast<const char*>(nul) - text.UTF8Characters
+                              : text.UTF8Length);
+}
+
+}  // namespace
+
+std::wstring StringInText(const NPString& text) {
+  const int bytes = BytesBeforeNul(text);
   if (bytes <= 0) return std::wstring();
   int chars = MultiByteToWideChar(CP_UTF8, 0, text.UTF8Characters, bytes, nullptr, 0);
   if (chars <= 0) return std::wstring();
@@ -39,9 +48,23 @@ std::wstring StringInText(const NPString& text) {
   return wide;
 }
 
+// Every control call with a string argument comes through here: short texts
+// are decoded in one pass through a stack buffer (UTF-8 never has fewer bytes
+// than UTF-16 units), longer ones straight into the BSTR.
 BSTR StringIn(const NPVariant& value) {
-  std::wstring text = StringInText(value.value.stringValue);
-  return SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  const NPString& text = value.value.stringValue;
+  const int bytes = BytesBeforeNul(text);
+  if (bytes <= 0) return SysAllocStringLen(L"", 0);
+  wchar_t local[256];
+  if (bytes <= 256) {
+    const int chars = MultiByteToWideChar(CP_UTF8, 0, text.UTF8Characters, bytes, local, 256);
+    return SysAllocStringLen(local, static_cast<UINT>(chars > 0 ? chars : 0));
+  }
+  const int chars = MultiByteToWideChar(CP_UTF8, 0, text.UTF8Characters, bytes, nullptr, 0);
+  if (chars <= 0) return SysAllocStringLen(L"", 0);
+  BSTR wide = SysAllocStringLen(nullptr, static_cast<UINT>(chars));
+  if (wide) MultiByteToWideChar(CP_UTF8, 0, text.UTF8Characters, bytes, wide, chars);
+  return wide;
 }
 
 void IntOut(long value, NPVariant* result) { INT32_TO_NPVARIANT(value, *result); }

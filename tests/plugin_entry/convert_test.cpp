@@ -124,6 +124,26 @@ TEST(StringIn, NeverReadsPastTheLength) {
   SysFreeString(b);
 }
 
+TEST(StringIn, TextsAroundTheShortTextBufferDecodeWhole) {
+  for (size_t bytes : {255u, 256u, 257u, 258u}) {
+    // Two-byte characters, with an ASCII letter to reach odd lengths.
+    std::string text;
+    std::wstring wide;
+    while (text.size() + 2 <= bytes) {
+      text += "\xC3\xA9";
+      wide += L'\u00E9';
+    }
+    if (text.size() < bytes) {
+      text += 'x';
+      wide += L'x';
+    }
+    BSTR b = npconv::StringIn(Str(text));
+    ASSERT_NE(nullptr, b);
+    EXPECT_EQ(wide, BstrText(b)) << bytes;
+    SysFreeString(b);
+  }
+}
+
 TEST(StringIn, OneMegabyte) {
   std::string big(1 << 20, 'x');
   big[12345] = 'y';

@@ -243,7 +243,10 @@ TEST(Ledger, NothingLeftAfterEveryInstanceIsDestroyed) {
                              {npbrowser::String(event), npbrowser::Object(listener), npbrowser::Bool(false)},
                              &result));
     EXPECT_TRUE(browser.Call(script.object, "CreateAX", {npbrowser::String("ZumiPictavoEx.dll")}, &result));
-    EXPECT_FALSE(browser.Call(script.object, "GetUploadKey", {}, &result));
+    // The control exists here only if the prefix has it registered; either
+    // way the string handed back is script's to free.
+    browser.Call(script.object, "GetUploadKey", {}, &result);
+    browser.ReleaseVariant(&result);
     EXPECT_TRUE(browser.SetProperty(script.object, "FrameType", npbrowser::String("2")));
     browser.Release(script.object);
     script.object = nullptr;

@@ -4,9 +4,28 @@ namespace hosttest {
 
 const std::string Page::kControlFile = "ZumiPictavoEx.dll";
 
+namespace {
+
+FixtureControl* g_fixture = nullptr;
+
+// The control's registration goes when the program ends, so tests that expect
+// no control find none.
+class FixtureEnvironment : public ::testing::Environment {
+ public:
+  void TearDown() override {
+    delete g_fixture;
+    g_fixture = nullptr;
+  }
+};
+
+::testing::Environment* const g_environment =
+    ::testing::AddGlobalTestEnvironment(new FixtureEnvironment);
+
+}  // namespace
+
 FixtureControl& Fixture() {
-  static FixtureControl* fixture = new FixtureControl();
-  return *fixture;
+  if (!g_fixture) g_fixture = new FixtureControl();
+  return *g_fixture;
 }
 
 npbrowser::Browser& StartedBrowser() {
@@ -75,6 +94,10 @@ NPError Page::Attach(int width, int height) {
 NPError Page::Resize(int width, int height) {
   SetWindowPos(m_window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
   return m_instance.SetWindow(m_window, width, height);
+}
+
+NPError Page::Report(HWND window, int width, int height, NPWindowType type) {
+  return m_instance.SetWindow(window, width, height, type);
 }
 
 NPError Page::Destroy() {

@@ -37,6 +37,8 @@ class Page {
   NPError Attach(int width, int height);
   // The browser resizes the window and reports the new size.
   NPError Resize(int width, int height);
+  // NPP_SetWindow with any record, the window left as it is.
+  NPError Report(HWND window, int width, int height, NPWindowType type);
   NPError Destroy();
 
   bool Call(const char* method, const std::vector<NPVariant>& args, NPVariant* result = nullptr);

@@ -111,6 +111,8 @@ TEST_F(Hosting, HostWindowIsAStyledChildOverTheClientArea) {
   const DWORD wanted = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
   EXPECT_EQ(wanted, style & wanted) << std::hex << style;
   EXPECT_EQ(0u, style & (WS_CAPTION | WS_BORDER | WS_POPUP)) << std::hex << style;
+  EXPECT_EQ(0, GetWindowLongW(host, GWL_EXSTYLE));
+  EXPECT_EQ(nullptr, GetMenu(host));
   wchar_t text[64] = {};
   GetWindowTextW(host, text, 64);
   EXPECT_STREQ(L"FireFox-m_ZumiPictavoExContainer", text);
@@ -203,6 +205,36 @@ TEST_F(Hosting, DestroyReleasesTheControlBeforeTheHostWindowGoes) {
   EXPECT_EQ(0, LiveControls());
 }
 
+TEST_F(Hosting, ReportsOtherThanALiveWindowLeaveTheHostAlone) {
+  Page page;
+  ASSERT_EQ(NPERR_NO_ERROR, page.Attach(320, 240));
+  ASSERT_TRUE(page.CreateAX());
+  HWND host = page.Host();
+  Fixture().ClearJournal();
+  EXPECT_EQ(NPERR_NO_ERROR, page.Report(nullptr, 100, 100, NPWindowTypeWindow));
+  EXPECT_EQ(NPERR_NO_ERROR, page.Report(page.Window(), 100, 100, NPWindowTypeDrawable));
+  const SIZE size = WindowSize(host);
+  EXPECT_EQ(320, size.cx);
+  EXPECT_EQ(240, size.cy);
+  EXPECT_TRUE(CallLines(Fixture().Journal()).empty());
+  // The instance stays with its first window.
+  EXPECT_EQ(NPERR_NO_ERROR, page.Report(page.Window(), 200, 100, NPWindowTypeWindow));
+  EXPECT_EQ(200, WindowSize(host).cx);
+}
+
+TEST_F(Hosting, BrowserWindowGoneBeforeDestroyTakesTheControlAlong) {
+  Page page;
+  ASSERT_EQ(NPERR_NO_ERROR, page.Attach(320, 240));
+  ASSERT_TRUE(page.CreateAX());
+  HWND host = page.Host();
+  DestroyWindow(page.Window());
+  EXPECT_FALSE(IsWindow(host));
+  EXPECT_EQ(NPERR_NO_ERROR, page.Resize(100, 100));
+  EXPECT_TRUE(page.CreateAX());
+  EXPECT_EQ(NPERR_NO_ERROR, page.Destroy());
+  EXPECT_EQ(0, LiveControls());
+}
+
 // Class registration of the control, changed by the tests below.
 class Registration {
  public:
@@ -210,14 +242,14 @@ class Registration {
   ~Registration() { Register(); }
   void Unregister() { Call("DllUnregisterServer"); }
   void Register() { Call("DllRegisterServer"); }
-  // Registered, but with its server file missing.
-  void PointAtMissingFile() {
+  // Registered, but served by another file.
+  void PointAt(const std::wstring& path) {
     Register();
     const wchar_t key[] =
         L"Software\\Classes\\CLSID\\{05F5F404-7C24-4B39-B5CC-340CEDEB9C0D}\\InprocServer32";
-    const wchar_t missing[] = L"C:\\nowhere\\ZumiPictavoEx.dll";
-    EXPECT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, nullptr, REG_SZ, missing,
-                                             sizeof(missing)));
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, nullptr, REG_SZ, path.c_str(),
+                              static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t))));
   }
 
  private:
@@ -242,7 +274,7 @@ TEST_F(Hosting, ControlThatCannotBeCreatedLeavesNothingAndALaterCreateAXWorks) {
   EXPECT_FALSE(page.Call("Init", {}));
   EXPECT_FALSE(page.Call("GetPhotoCount", {}));
 
-  registration.PointAtMissingFile();
+  registration.PointAt(L"C:\\nowhere\\ZumiPictavoEx.dll");
   EXPECT_TRUE(page.CreateAX());
   EXPECT_EQ(0, LiveControls());
   EXPECT_FALSE(page.Host());
@@ -257,6 +289,35 @@ TEST_F(Hosting, ControlThatCannotBeCreatedLeavesNothingAndALaterCreateAXWorks) {
   EXPECT_FALSE(FindWindowExW(page.Window(), page.Host(), L"AtlAxWin80", nullptr));
   EXPECT_TRUE(page.Call("Init", {}));
   EXPECT_EQ(std::vector<std::wstring>{L"42 Init()"}, CallLines(Fixture().Journal()));
+}
+
+TEST_F(Hosting, ControlRefusingItsInterfaceIsLetGoWithItsHostWindow) {
+  Registration registration;
+  HMODULE plain = LoadLibraryW(testsupport::BinaryPath(L"PlainObject.dll").c_str());
+  ASSERT_TRUE(plain);
+  auto liveObjects =
+      reinterpret_cast<LONG (*)()>(GetProcAddress(plain, "PlainLiveObjects"));
+  auto objectsMade =
+      reinterpret_cast<LONG (*)()>(GetProcAddress(plain, "PlainObjectsMade"));
+  ASSERT_TRUE(liveObjects && objectsMade);
+  {
+    Page page;
+    ASSERT_EQ(NPERR_NO_ERROR, page.Attach(320, 240));
+    registration.PointAt(testsupport::BinaryPath(L"PlainObject.dll"));
+    EXPECT_TRUE(page.CreateAX());
+    EXPECT_EQ(1, objectsMade());
+    EXPECT_EQ(0, liveObjects()) << "the object that was made is released again";
+    EXPECT_FALSE(page.Host());
+    EXPECT_FALSE(page.Call("Init", {}));
+
+    registration.Register();
+    EXPECT_TRUE(page.CreateAX());
+    EXPECT_EQ(1, LiveControls());
+    EXPECT_TRUE(page.Call("Init", {}));
+  }
+  EXPECT_EQ(0, liveObjects());
+  CoFreeUnusedLibraries();
+  FreeLibrary(plain);
 }
 
 TEST_F(Hosting, InstancesHostTheirOwnControls) {

@@ -1,0 +1,133 @@
+// A picture of a stand-in browser page whose plug-in hosts the stand-in
+// control, created by page script through "CreateAX":
+//   plugin_host_picture.exe <file.png>
+// Exits 0 only when the picture holds the control's own painting.
+#include <windows.h>
+#include <ole2.h>
+#include <gdiplus.h>
+
+#include <cstdio>
+#include <string>
+
+#include "browser.h"
+#include "fixture_control.h"
+#include "test_paths.h"
+
+namespace npb = npbrowser;
+
+namespace {
+
+const COLORREF kControlColour = RGB(0x2a, 0x6f, 0xb0);
+
+void Pump(DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < milliseconds) {
+    npb::Browser::Get().PumpMessages();
+    Sleep(20);
+  }
+}
+
+bool PngEncoder(CLSID* clsid) {
+  UINT count = 0, size = 0;
+  Gdiplus::GetImageEncodersSize(&count, &size);
+  if (size == 0) return false;
+  std::string buffer(size, '\0');
+  auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(&buffer[0]);
+  Gdiplus::GetImageEncoders(count, size, encoders);
+  for (UINT i = 0; i < count; ++i) {
+    if (wcscmp(encoders[i].MimeType, L"image/png") == 0) {
+      *clsid = encoders[i].Clsid;
+      return true;
+    }
+  }
+  return false;
+}
+
+// Window and descendants, each drawn at its place, bottom of the z-order first.
+void Draw(HWND root, HWND window, HDC dc) {
+  RECT rect{}, rootRect{};
+  GetWindowRect(window, &rect);
+  GetWindowRect(root, &rootRect);
+  POINT old;
+  SetViewportOrgEx(dc, rect.left - rootRect.left, rect.top - rootRect.top, &old);
+  SendMessageW(window, WM_PRINT, reinterpret_cast<WPARAM>(dc),
+               PRF_NONCLIENT | PRF_ERASEBKGND | PRF_CLIENT);
+  SetViewportOrgEx(dc, old.x, old.y, nullptr);
+  for (HWND child = GetWindow(GetWindow(window, GW_CHILD), GW_HWNDLAST); child;
+       child = GetWindow(child, GW_HWNDPREV))
+    if (IsWindowVisible(child)) Draw(root, child, dc);
+}
+
+// Saves the picture of `window`; the colour found at screen point `probe`.
+bool Save(HWND window, const wchar_t* path, POINT probe, COLORREF* colour) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, rect.right - rect.left, rect.bottom - rect.top);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  Draw(window, window, memory);
+  *colour = GetPixel(memory, probe.x - rect.left, probe.y - rect.top);
+  SelectObject(memory, old);
+  bool saved = false;
+  {
+    Gdiplus::Bitmap image(bitmap, nullptr);
+    CLSID png;
+    saved = PngEncoder(&png) && image.Save(path, &png, nullptr) == Gdiplus::Ok;
+  }
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return saved;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 2) {
+    fwprintf(stderr, L"usage: plugin_host_picture <file.png>\n");
+    return 2;
+  }
+  FixtureControl fixture;
+  npb::Browser& browser = npb::Browser::Get();
+  if (!fixture.Ready() || !browser.Load(testsupport::BinaryPath(L"npZumiPictavoEx.dll")) ||
+      browser.Start() != NPERR_NO_ERROR) {
+    fwprintf(stderr, L"set-up failed\n");
+    return 1;
+  }
+  Gdiplus::GdiplusStartupInput input;
+  ULONG_PTR token = 0;
+  Gdiplus::GdiplusStartup(&token, &input, nullptr);
+  int status = 3;
+  {
+    npb::PluginInstance instance;
+    instance.New();
+    HWND top = browser.TopWindow();
+    SetWindowPos(top, nullptr, 40, 40, 480, 320, SWP_NOZORDER | SWP_SHOWWINDOW);
+    HWND window = browser.NewPluginWindow(400, 220);
+    instance.SetWindow(window, 400, 220);
+    NPObject* page = instance.Scriptable();
+    NPVariant result;
+    const std::string controlFile = "ZumiPictavoEx.dll";
+    if (page && browser.Call(page, "CreateAX", {npb::String(controlFile)}, &result)) {
+      UpdateWindow(top);
+      Pump(800);
+      RECT control{};
+      GetWindowRect(fixture.ControlWindow(), &control);
+      COLORREF colour = 0;
+      if (!Save(top, argv[1], POINT{control.left + 10, control.top + 10}, &colour)) {
+        fwprintf(stderr, L"could not save %ls\n", argv[1]);
+      } else if (colour != kControlColour) {
+        fwprintf(stderr, L"control colour not found: %06lx\n", static_cast<unsigned long>(colour));
+        status = 4;
+      } else {
+        status = 0;
+      }
+    }
+    if (page) browser.Release(page);
+    instance.Destroy();
+    DestroyWindow(window);
+  }
+  Gdiplus::GdiplusShutdown(token);
+  return status;
+}
