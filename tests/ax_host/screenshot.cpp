@@ -13,6 +13,7 @@
 #include "ZumiPictavoEx.h"
 #include "control/ax_host.h"
 #include "fixture_control.h"
+#include "window_picture.h"
 
 namespace {
 
@@ -30,66 +31,12 @@ void Pump(DWORD milliseconds) {
   }
 }
 
-bool PngEncoder(CLSID* clsid) {
-  UINT count = 0, size = 0;
-  Gdiplus::GetImageEncodersSize(&count, &size);
-  if (size == 0) return false;
-  std::string buffer(size, '\0');
-  auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(&buffer[0]);
-  Gdiplus::GetImageEncoders(count, size, encoders);
-  for (UINT i = 0; i < count; ++i) {
-    if (wcscmp(encoders[i].MimeType, L"image/png") == 0) {
-      *clsid = encoders[i].Clsid;
-      return true;
-    }
-  }
-  return false;
-}
-
-// Draws `window` and, over it, every descendant at its place into `dc`,
-// whose origin is the top left corner of `root`.
-void PrintTree(HWND root, HWND window, HDC dc) {
-  RECT rect{};
-  GetWindowRect(window, &rect);
-  RECT rootRect{};
-  GetWindowRect(root, &rootRect);
-  POINT oldOrigin;
-  SetViewportOrgEx(dc, rect.left - rootRect.left, rect.top - rootRect.top, &oldOrigin);
-  SendMessageW(window, WM_PRINT, reinterpret_cast<WPARAM>(dc),
-               PRF_NONCLIENT | PRF_ERASEBKGND | PRF_CLIENT);
-  SetViewportOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
-  // Children from the bottom of the z-order up.
-  for (HWND child = GetWindow(GetWindow(window, GW_CHILD), GW_HWNDLAST); child;
-       child = GetWindow(child, GW_HWNDPREV)) {
-    if (IsWindowVisible(child)) PrintTree(root, child, dc);
-  }
-}
-
-// Renders the window with its children into a bitmap, checks the pixel at
-// screen point `probe` and saves the bitmap.
+// Saves the picture of `window` and checks the pixel at screen point `probe`.
 int Capture(HWND window, const wchar_t* path, POINT probe) {
-  RECT rect{};
-  GetWindowRect(window, &rect);
-  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  PrintTree(window, window, memory);
-  const COLORREF pixel = GetPixel(memory, probe.x - rect.left, probe.y - rect.top);
-  SelectObject(memory, old);
-  int status = 3;
-  {
-    Gdiplus::Bitmap image(bitmap, nullptr);
-    CLSID png;
-    if (PngEncoder(&png) && image.Save(path, &png, nullptr) == Gdiplus::Ok) status = 0;
-  }
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  if (status != 0) {
+  COLORREF pixel = 0;
+  if (!testsupport::SaveWindowPicture(window, path, probe, &pixel)) {
     fwprintf(stderr, L"could not save %ls\n", path);
-    return status;
+    return 3;
   }
   if (pixel != kControlColour) {
     fwprintf(stderr, L"control colour not found: pixel %06lx\n", static_cast<unsigned long>(pixel));

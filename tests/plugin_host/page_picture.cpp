@@ -12,6 +12,7 @@
 #include "browser.h"
 #include "fixture_control.h"
 #include "test_paths.h"
+#include "window_picture.h"
 
 namespace npb = npbrowser;
 
@@ -25,60 +26,6 @@ void Pump(DWORD milliseconds) {
     npb::Browser::Get().PumpMessages();
     Sleep(20);
   }
-}
-
-bool PngEncoder(CLSID* clsid) {
-  UINT count = 0, size = 0;
-  Gdiplus::GetImageEncodersSize(&count, &size);
-  if (size == 0) return false;
-  std::string buffer(size, '\0');
-  auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(&buffer[0]);
-  Gdiplus::GetImageEncoders(count, size, encoders);
-  for (UINT i = 0; i < count; ++i) {
-    if (wcscmp(encoders[i].MimeType, L"image/png") == 0) {
-      *clsid = encoders[i].Clsid;
-      return true;
-    }
-  }
-  return false;
-}
-
-// Window and descendants, each drawn at its place, bottom of the z-order first.
-void Draw(HWND root, HWND window, HDC dc) {
-  RECT rect{}, rootRect{};
-  GetWindowRect(window, &rect);
-  GetWindowRect(root, &rootRect);
-  POINT old;
-  SetViewportOrgEx(dc, rect.left - rootRect.left, rect.top - rootRect.top, &old);
-  SendMessageW(window, WM_PRINT, reinterpret_cast<WPARAM>(dc),
-               PRF_NONCLIENT | PRF_ERASEBKGND | PRF_CLIENT);
-  SetViewportOrgEx(dc, old.x, old.y, nullptr);
-  for (HWND child = GetWindow(GetWindow(window, GW_CHILD), GW_HWNDLAST); child;
-       child = GetWindow(child, GW_HWNDPREV))
-    if (IsWindowVisible(child)) Draw(root, child, dc);
-}
-
-// Saves the picture of `window`; the colour found at screen point `probe`.
-bool Save(HWND window, const wchar_t* path, POINT probe, COLORREF* colour) {
-  RECT rect{};
-  GetWindowRect(window, &rect);
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, rect.right - rect.left, rect.bottom - rect.top);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  Draw(window, window, memory);
-  *colour = GetPixel(memory, probe.x - rect.left, probe.y - rect.top);
-  SelectObject(memory, old);
-  bool saved = false;
-  {
-    Gdiplus::Bitmap image(bitmap, nullptr);
-    CLSID png;
-    saved = PngEncoder(&png) && image.Save(path, &png, nullptr) == Gdiplus::Ok;
-  }
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return saved;
 }
 
 }  // namespace
@@ -115,7 +62,7 @@ int wmain(int argc, wchar_t** argv) {
       RECT control{};
       GetWindowRect(fixture.ControlWindow(), &control);
       COLORREF colour = 0;
-      if (!Save(top, argv[1], POINT{control.left + 10, control.top + 10}, &colour)) {
+      if (!testsupport::SaveWindowPicture(top, argv[1], POINT{control.left + 10, control.top + 10}, &colour)) {
         fwprintf(stderr, L"could not save %ls\n", argv[1]);
       } else if (colour != kControlColour) {
         fwprintf(stderr, L"control colour not found: %06lx\n", static_cast<unsigned long>(colour));
