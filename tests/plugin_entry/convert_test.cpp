@@ -8,24 +8,13 @@
 #include <string>
 
 #include "entry/np_convert.h"
+#include "script_values.h"
 
 namespace {
 
 NPVariant Make(NPVariantType type) {
   NPVariant v = {};
   v.type = type;
-  return v;
-}
-
-NPVariant Dbl(double d) {
-  NPVariant v;
-  DOUBLE_TO_NPVARIANT(d, v);
-  return v;
-}
-
-NPVariant Str(const std::string& s) {
-  NPVariant v;
-  STRINGN_TO_NPVARIANT(s.data(), static_cast<uint32_t>(s.size()), v);
   return v;
 }
 
@@ -48,23 +37,23 @@ TEST(NumberIn, AcceptsBoolIntAndDoubleOnly) {
   EXPECT_EQ(0, npconv::NumberIn(v));
   INT32_TO_NPVARIANT(-7, v);
   EXPECT_EQ(-7, npconv::NumberIn(v));
-  EXPECT_EQ(2, npconv::NumberIn(Dbl(2.9)));
-  EXPECT_EQ(-2, npconv::NumberIn(Dbl(-2.9)));
-  EXPECT_EQ(90, npconv::NumberIn(Dbl(90.7)));
-  EXPECT_FALSE(npconv::AcceptsNumber(Str("2")));
+  EXPECT_EQ(2, npconv::NumberIn(npbrowser::Double(2.9)));
+  EXPECT_EQ(-2, npconv::NumberIn(npbrowser::Double(-2.9)));
+  EXPECT_EQ(90, npconv::NumberIn(npbrowser::Double(90.7)));
+  EXPECT_FALSE(npconv::AcceptsNumber(npbrowser::String("2")));
   EXPECT_FALSE(npconv::AcceptsNumber(Make(NPVariantType_Void)));
   EXPECT_FALSE(npconv::AcceptsNumber(Make(NPVariantType_Null)));
   EXPECT_FALSE(npconv::AcceptsNumber(Make(NPVariantType_Object)));
 }
 
 TEST(NumberIn, SaturatesOutsideTheIntegerRange) {
-  EXPECT_EQ(2147483647, npconv::NumberIn(Dbl(1e20)));
-  EXPECT_EQ(2147483647, npconv::NumberIn(Dbl(2147483647.5)));
-  EXPECT_EQ(2147483647, npconv::NumberIn(Dbl(std::numeric_limits<double>::infinity())));
-  EXPECT_EQ(-2147483647 - 1, npconv::NumberIn(Dbl(-1e20)));
-  EXPECT_EQ(-2147483647 - 1, npconv::NumberIn(Dbl(-std::numeric_limits<double>::infinity())));
-  EXPECT_EQ(-2147483647, npconv::NumberIn(Dbl(-2147483647.9)));
-  EXPECT_EQ(0, npconv::NumberIn(Dbl(std::nan(""))));
+  EXPECT_EQ(2147483647, npconv::NumberIn(npbrowser::Double(1e20)));
+  EXPECT_EQ(2147483647, npconv::NumberIn(npbrowser::Double(2147483647.5)));
+  EXPECT_EQ(2147483647, npconv::NumberIn(npbrowser::Double(std::numeric_limits<double>::infinity())));
+  EXPECT_EQ(-2147483647 - 1, npconv::NumberIn(npbrowser::Double(-1e20)));
+  EXPECT_EQ(-2147483647 - 1, npconv::NumberIn(npbrowser::Double(-std::numeric_limits<double>::infinity())));
+  EXPECT_EQ(-2147483647, npconv::NumberIn(npbrowser::Double(-2147483647.9)));
+  EXPECT_EQ(0, npconv::NumberIn(npbrowser::Double(std::nan(""))));
 }
 
 TEST(BoolIn, AcceptsOnlyBool) {
@@ -76,8 +65,8 @@ TEST(BoolIn, AcceptsOnlyBool) {
   EXPECT_EQ(0, npconv::BoolIn(v));
   INT32_TO_NPVARIANT(1, v);
   EXPECT_FALSE(npconv::AcceptsBool(v));
-  EXPECT_FALSE(npconv::AcceptsBool(Dbl(1.0)));
-  EXPECT_FALSE(npconv::AcceptsBool(Str("true")));
+  EXPECT_FALSE(npconv::AcceptsBool(npbrowser::Double(1.0)));
+  EXPECT_FALSE(npconv::AcceptsBool(npbrowser::String("true")));
 }
 
 TEST(UnknownType, RefusedByEveryRule) {
@@ -92,15 +81,15 @@ TEST(UnknownType, RefusedByEveryRule) {
 }
 
 TEST(StringIn, Utf8IsDecodedAndCutAtNul) {
-  EXPECT_TRUE(npconv::AcceptsString(Str("x")));
+  EXPECT_TRUE(npconv::AcceptsString(npbrowser::String("x")));
   EXPECT_FALSE(npconv::AcceptsString(Make(NPVariantType_Int32)));
-  BSTR b = npconv::StringIn(Str("caf\xC3\xA9 \xE4\xB8\xAD"));
+  BSTR b = npconv::StringIn(npbrowser::String("caf\xC3\xA9 \xE4\xB8\xAD"));
   EXPECT_EQ(std::wstring(L"caf\u00e9 \u4e2d"), BstrText(b));
   SysFreeString(b);
-  b = npconv::StringIn(Str(std::string("ab\0cd", 5)));
+  b = npconv::StringIn(npbrowser::String(std::string("ab\0cd", 5)));
   EXPECT_EQ(std::wstring(L"ab"), BstrText(b));
   SysFreeString(b);
-  b = npconv::StringIn(Str(""));
+  b = npconv::StringIn(npbrowser::String(""));
   ASSERT_NE(nullptr, b);
   EXPECT_EQ(0u, SysStringLen(b));
   SysFreeString(b);
@@ -116,7 +105,7 @@ TEST(StringIn, NeverReadsPastTheLength) {
   SysFreeString(b);
   // Invalid UTF-8, including a sequence cut short at the end.
   std::string bad = "a\xFF\xFE" "b\xC3";
-  b = npconv::StringIn(Str(bad));
+  b = npconv::StringIn(npbrowser::String(bad));
   ASSERT_NE(nullptr, b);
   std::wstring decoded = BstrText(b);
   EXPECT_EQ(L'a', decoded.front());
@@ -137,7 +126,7 @@ TEST(StringIn, TextsAroundTheShortTextBufferDecodeWhole) {
       text += 'x';
       wide += L'x';
     }
-    BSTR b = npconv::StringIn(Str(text));
+    BSTR b = npconv::StringIn(npbrowser::String(text));
     ASSERT_NE(nullptr, b);
     EXPECT_EQ(wide, BstrText(b)) << bytes;
     SysFreeString(b);
@@ -147,7 +136,7 @@ TEST(StringIn, TextsAroundTheShortTextBufferDecodeWhole) {
 TEST(StringIn, OneMegabyte) {
   std::string big(1 << 20, 'x');
   big[12345] = 'y';
-  BSTR b = npconv::StringIn(Str(big));
+  BSTR b = npconv::StringIn(npbrowser::String(big));
   ASSERT_EQ(static_cast<UINT>(1 << 20), SysStringLen(b));
   EXPECT_EQ(L'y', b[12345]);
   SysFreeString(b);
