@@ -113,13 +113,15 @@ int CDownload::CreateTask(const TaskInfo& stTaskInfo, uint32_t& uiTaskID) {
   Command command;
   command.iKind = kCommandCreateTask;
   command.task.reset(new NewTask{stTaskInfo, uiTaskID, 0});
-  if (m_uiNextTaskId == 0) m_uiNextTaskId = 1;
-  uint32_t id = m_uiNextTaskId++;
-  uiTaskID = id;
+  uint32_t id = 0;
   {
+    // Under the task lock, so that clients on several threads never share an id.
     fund::lock::scoped_lock guard(m_taskLock);
+    if (m_uiNextTaskId == 0) m_uiNextTaskId = 1;
+    id = m_uiNextTaskId++;
     m_taskIds[id] = 0;
   }
+  uiTaskID = id;
   command.task->uiTaskID = id;
   Queue(std::move(command));
   return 1;
