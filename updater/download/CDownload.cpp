@@ -54,11 +54,11 @@ int CDownload::Init() {
   LogPrint(LOG_MODULE_BRIMLIB, L"CDownload::Init()");
   if (m_bInited) return 1;
   m_dwWaitTimeout = kIdleProbeMs;
-  if (!m_thread) {
+  if (!m_thread.IsValid()) {
     m_stopEvent.Reset(NewEvent());
     m_doneEvent.Reset(NewEvent());
     m_wakeEvent.Reset(NewEvent());
-    if (m_stopEvent && m_doneEvent && m_wakeEvent)
+    if (m_stopEvent.IsValid() && m_doneEvent.IsValid() && m_wakeEvent.IsValid())
       m_thread.Reset(CreateThread(nullptr, 0, &CDownload::WorkerMain, this, 0, &m_dwThreadId));
   }
   Command command;
@@ -72,9 +72,9 @@ void CDownload::Uninit() {
   Command command;
   command.iKind = kCommandUninit;
   Queue(std::move(command));
-  if (m_stopEvent) SetEvent(m_stopEvent.Get());
-  if (m_wakeEvent) SetEvent(m_wakeEvent.Get());
-  if (m_thread) {
+  if (m_stopEvent.IsValid()) SetEvent(m_stopEvent.Get());
+  if (m_wakeEvent.IsValid()) SetEvent(m_wakeEvent.Get());
+  if (m_thread.IsValid()) {
     if (WaitForSingleObject(m_doneEvent.Get(), kWorkerEndMs) != WAIT_OBJECT_0) {
       TerminateThread(m_thread.Get(), kTerminatedExitCode);
       OutputDebugStringW(L"Uninit::TerminateThread");
@@ -91,7 +91,7 @@ void CDownload::Uninit() {
 void CDownload::Queue(Command command) {
   fund::lock::scoped_lock guard(m_queueLock);
   m_queue.push_back(std::move(command));
-  if (m_wakeEvent) SetEvent(m_wakeEvent.Get());
+  if (m_wakeEvent.IsValid()) SetEvent(m_wakeEvent.Get());
 }
 
 bool CDownload::TakeCommand(Command& command) {

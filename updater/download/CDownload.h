@@ -15,7 +15,7 @@
 
 #include "EngineEvents.h"
 #include "IDownload.h"
-#include "com_raii.h"
+#include "base/scoped_win.h"
 #include "fund_lock.h"
 
 class CDownloadDispatcher;
@@ -103,10 +103,10 @@ class CDownload : public Download::CIDownload {
   std::vector<std::unique_ptr<TaskState>> m_tasks;
   fund::lock::critical_section m_taskLock;
   uint32_t m_uiCurrentSpeed = 0;
-  Download::ScopedHandle m_thread;
-  Download::ScopedHandle m_stopEvent;
-  Download::ScopedHandle m_doneEvent;
-  Download::ScopedHandle m_wakeEvent;
+  ScopedHandle m_thread;
+  ScopedHandle m_stopEvent;
+  ScopedHandle m_doneEvent;
+  ScopedHandle m_wakeEvent;
   DWORD m_dwThreadId = 0;
   std::deque<Command> m_queue;
   fund::lock::critical_section m_queueLock;

@@ -232,7 +232,7 @@ bool CDownloadDispatcher::EnsureEngineInstalled() {
   ShellExecuteExW(&execute);
   ScopedHandle installer(execute.hProcess);
   Sleep(kInstallerLeastWaitMs);
-  if (installer) WaitForSingleObject(installer.Get(), kInstallerLongestWaitMs);
+  if (installer.IsValid()) WaitForSingleObject(installer.Get(), kInstallerLongestWaitMs);
   return true;
 }
 
@@ -331,7 +331,7 @@ void CDownloadDispatcher::CloseComEngine() {
 bool CDownloadDispatcher::LoadCore() {
   std::wstring path = m_strCoreLibrary.substr(0, kCorePathChars);
   m_coreLibrary.Reset(CoLoadLibrary(&path[0], FALSE));
-  if (!m_coreLibrary) return false;
+  if (!m_coreLibrary.IsValid()) return false;
   typedef HRESULT(STDAPICALLTYPE * GetClassObject)(REFCLSID, REFIID, void**);
   GetClassObject getClassObject = reinterpret_cast<GetClassObject>(
       reinterpret_cast<void*>(GetProcAddress(m_coreLibrary.Get(), "DllGetClassObject")));
@@ -377,7 +377,7 @@ void CDownloadDispatcher::ReleaseCore() {
     m_core->Close();
     m_core.Reset();
   }
-  if (!m_coreLibrary) return;
+  if (!m_coreLibrary.IsValid()) return;
   typedef void(STDAPICALLTYPE * ReleaseCommLib)();
   ReleaseCommLib release = reinterpret_cast<ReleaseCommLib>(
       reinterpret_cast<void*>(GetProcAddress(m_coreLibrary.Get(), "ReleaseCommLib")));
@@ -391,7 +391,7 @@ template <typename Call>
 HRESULT CDownloadDispatcher::CallEngine(Call call) {
   if (!m_engine) return E_FAIL;
   if (GetCurrentThreadId() == m_dwEngineThreadId) return call(m_engine.Get());
-  ScopedMultithreadedApartment apartment;
+  ScopedComInitialize apartment(COINIT_MULTITHREADED);
   IStream* stream = m_engineStream.Detach();
   if (!stream) return E_FAIL;
   ComPtr<IDownloader> engine;
@@ -408,9 +408,10 @@ HRESULT CDownloadDispatcher::CallEngine(Call call) {
 HRESULT CDownloadDispatcher::SendBytes(HRESULT (STDMETHODCALLTYPE IDownloader::*method)(BSTR*),
                                        const void* data, size_t size) {
   return CallEngine([&](IDownloader* engine) {
-    ScopedByteString bytes(data, size);
-    if (!bytes) return E_OUTOFMEMORY;
-    return (engine->*method)(bytes.Address());
+    ScopedBstr bytes(SysAllocStringByteLen(static_cast<const char*>(data), static_cast<UINT>(size)));
+    if (!bytes.Get()) return E_OUTOFMEMORY;
+    BSTR value = bytes.Get();
+    return (engine->*method)(&value);
   });
 }
 

@@ -20,7 +20,8 @@
 #include "EngineEvents.h"
 #include "EngineRecords.h"
 #include "call_gate.h"
-#include "com_raii.h"
+#include "base/scoped_com.h"
+#include "base/scoped_win.h"
 #include "fund_lock.h"
 
 class CDownload;
@@ -38,7 +39,7 @@ class CDownloadDispatcher : public DownloadProxy::DlCallBack {
                             const Download::EnginePayload& payload);
 
   // False when the thread could not join the multithreaded apartment.
-  bool InApartment() const { return m_apartment.Joined(); }
+  bool InApartment() const { return m_apartment.Succeeded(); }
 
   int Start();
   void Stop();
@@ -88,7 +89,7 @@ class CDownloadDispatcher : public DownloadProxy::DlCallBack {
   HRESULT DeleteFromEngine(const std::string& strUrl);
   void ForgetStoredTask(uint32_t uiTaskHandle);
 
-  Download::ScopedMultithreadedApartment m_apartment;
+  ScopedComInitialize m_apartment{COINIT_MULTITHREADED};
   Microsoft::WRL::ComPtr<IStream> m_engineStream;
   Microsoft::WRL::ComPtr<IDownloader> m_engine;
   Microsoft::WRL::ComPtr<CDownloadSink> m_sink;
@@ -100,7 +101,7 @@ class CDownloadDispatcher : public DownloadProxy::DlCallBack {
   std::wstring m_strEngineExe;
   std::wstring m_strCoreLibrary;
   Microsoft::WRL::ComPtr<IDownloadCore> m_core;
-  Download::ScopedCoLibrary m_coreLibrary;
+  ScopedCoLibrary m_coreLibrary;
   int32_t m_iInProcessResult = 0;
   int32_t m_bInProcessTried = 0;
   uint32_t m_uiNextTaskHandle = 1;
