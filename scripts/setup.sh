@@ -14,7 +14,7 @@ packages=(
   mingw-w64-tools mingw-w64-i686-dev
   wine wine32:i386 libwine-dev
   xvfb xauth x11-apps imagemagick fonts-wqy-zenhei
-  cmake ninja-build make python3 dpkg-dev file
+  cmake ninja-build make python3 dpkg-dev file clang-format
 )
 
 # Where a machine's kernel cannot run 32-bit x86 Linux programs itself (no
