@@ -20,6 +20,7 @@ if [ $# -gt 0 ]; then targets=("$@"); else mapfile -t targets <"$build/fuzz_targ
 if [ -n "${FUZZ_RUNS:-}" ]; then limit=(-runs="$FUZZ_RUNS"); else limit=(-max_total_time="${FUZZ_SECONDS:-600}"); fi
 jobs="${FUZZ_JOBS:-1}"
 mkdir -p "$build/fuzz-artifacts"
+cd "$build"  # libFuzzer writes the jobs' logs (fuzz-N.log) here
 status=0
 for target in "${targets[@]}"; do
   [ -n "$target" ] || continue
