@@ -12,12 +12,10 @@ CPlugin::~CPlugin() {
   if (m_pScriptableObject) {
     // The browser may keep its own references after the instance is gone;
     // the object then answers as one without an instance.
-    static_cast<ScriptablePluginObject*>(ScriptablePluginObjectBase::FromNPObject(m_pScriptableObject))
+    static_cast<ScriptablePluginObject*>(
+        ScriptablePluginObjectBase::FromNPObject(m_pScriptableObject.Get()))
         ->SetPlugin(nullptr);
-    NPN_ReleaseObject(m_pScriptableObject);
-    m_pScriptableObject = nullptr;
   }
-  for (auto& entry : listenerTable) NPN_ReleaseObject(entry.second);
 }
 
 bool CPlugin::HasMethod(NPIdentifier) { return false; }
@@ -53,10 +51,7 @@ void CPlugin::Detach() {
   m_bAttached = false;
   m_pWindow = nullptr;
   // Entries stay until destruction but hold no reference any more.
-  for (auto& entry : listenerTable) {
-    NPN_ReleaseObject(entry.second);
-    entry.second = nullptr;
-  }
+  for (auto& entry : listenerTable) entry.second.Reset();
 }
 
 LRESULT CALLBACK CPlugin::PluginWinProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -67,12 +62,14 @@ LRESULT CALLBACK CPlugin::PluginWinProc(HWND hWnd, UINT msg, WPARAM wParam, LPAR
 
 NPObject* CPlugin::GetScriptableObject() {
   if (!m_pScriptableObject) {
-    m_pScriptableObject = NPN_CreateObject(m_pNPInstance, ScriptablePluginObject::Class());
+    m_pScriptableObject =
+        ScopedNPObject::Adopt(NPN_CreateObject(m_pNPInstance, ScriptablePluginObject::Class()));
     if (!m_pScriptableObject) return nullptr;
-    static_cast<ScriptablePluginObject*>(ScriptablePluginObjectBase::FromNPObject(m_pScriptableObject))
+    static_cast<ScriptablePluginObject*>(
+        ScriptablePluginObjectBase::FromNPObject(m_pScriptableObject.Get()))
         ->SetPlugin(this);
   }
-  return NPN_RetainObject(m_pScriptableObject);
+  return NPN_RetainObject(m_pScriptableObject.Get());
 }
 
 void CPlugin::AddEventListener(const NPString* name, NPObject* listener) {
@@ -80,12 +77,8 @@ void CPlugin::AddEventListener(const NPString* name, NPObject* listener) {
   const void* nul = memchr(name->UTF8Characters, 0, name->UTF8Length);
   size_t length = nul ? static_cast<const char*>(nul) - name->UTF8Characters : name->UTF8Length;
   std::string key(name->UTF8Characters, length);
-  auto existing = listenerTable.find(key);
-  if (existing != listenerTable.end()) {
-    NPN_ReleaseObject(existing->second);
-    listenerTable.erase(existing);
-  }
-  listenerTable.emplace(key, NPN_RetainObject(listener));
+  // The old listener, if any, is released as its entry is overwritten.
+  listenerTable[key] = ScopedNPObject::Retain(listener);
 }
 
 void CPlugin::FireEvent(const char* name, const NPVariant* args, uint32_t argCount) {
@@ -97,6 +90,6 @@ void CPlugin::FireEvent(const char* name, const NPVariant* args, uint32_t argCou
   WriteLog(L"npZumiPictavoEx.txt", L"Fire_On : %ls", wideName);
   NPVariant result;
   VOID_TO_NPVARIANT(result);
-  NPN_InvokeDefault(m_pNPInstance, entry->second, args, argCount, &result);
+  NPN_InvokeDefault(m_pNPInstance, entry->second.Get(), args, argCount, &result);
   NPN_ReleaseVariantValue(&result);
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "entry/npapi_abi.h"
+#include "entry/scoped_npobject.h"
 
 // Private message on the plug-in window; wParam 1 asks for the control.
 constexpr UINT WM_PLUGIN_MESSAGE = 0x750;
@@ -53,9 +54,9 @@ class CPlugin {
   bool m_bAttached = false;
   NPP m_pNPInstance;
   NPWindow* m_pWindow = nullptr;
-  NPObject* m_pScriptableObject = nullptr;
+  ScopedNPObject m_pScriptableObject;
   LONG_PTR m_lpOldProc = 0;
 
  protected:
-  std::map<std::string, NPObject*> listenerTable;
+  std::map<std::string, ScopedNPObject> listenerTable;
 };

@@ -21,6 +21,23 @@ struct CurlCleanup {
 };
 using CurlHandle = std::unique_ptr<CURL, CurlCleanup>;
 
+// Sets options of one transfer in order; after the first that fails, the
+// rest are skipped and Result() tells which failure it was.
+class CurlOptions {
+public:
+    explicit CurlOptions(CURL* curl) : m_curl(curl) {}
+    template <typename T>
+    CurlOptions& Set(CURLoption option, T value) {
+        if (m_result == CURLE_OK) m_result = curl_easy_setopt(m_curl, option, value);
+        return *this;
+    }
+    CURLcode Result() const { return m_result; }
+
+private:
+    CURL* m_curl;
+    CURLcode m_result = CURLE_OK;
+};
+
 std::string ToAnsi(const wchar_t* text) {
     if (text == nullptr || *text == L'\0') return std::string();
     int needed = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
@@ -126,24 +143,28 @@ CURLcode CHttpFetch::RunTransfer() {
     if (!handle) return CURLE_FAILED_INIT;
     CURL* curl = handle.get();
 
-    ApplySystemProxy(curl);
-    curl_easy_setopt(curl, CURLOPT_URL, m_strUrl.c_str());
-    curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, this);
-    if (m_bHeader) curl_easy_setopt(curl, CURLOPT_HEADER, 1L);
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, m_bHeader ? 0L : 1L);
-    if (!m_strCookie.empty()) curl_easy_setopt(curl, CURLOPT_COOKIE, m_strCookie.c_str());
-    // A redirect may lead to HTTPS: its certificate is checked against the
-    // system store.
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
-    curl_easy_setopt(curl, CURLOPT_PREREQFUNCTION, &CheckServerBeforeRequest);
-    curl_easy_setopt(curl, CURLOPT_PREREQDATA, curl);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &CHttpFetch::OnWriteData);
+    CURLcode result = ApplySystemProxy(curl);
+    // Without the system's proxy settings the transfer goes direct.
+    if (result != CURLE_OK && result != CURLE_FUNCTION_NOT_FOUND) return result;
     long seconds = static_cast<long>(m_nTimeoutMs / 1000);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT, seconds == 0 ? 1L : seconds);
+    CurlOptions options(curl);
+    options.Set(CURLOPT_URL, m_strUrl.c_str())
+        .Set(CURLOPT_HTTPGET, 1L)
+        .Set(CURLOPT_WRITEDATA, this)
+        .Set(CURLOPT_WRITEFUNCTION, &CHttpFetch::OnWriteData)
+        .Set(CURLOPT_FOLLOWLOCATION, m_bHeader ? 0L : 1L)
+        .Set(CURLOPT_TIMEOUT, seconds == 0 ? 1L : seconds);
+    if (m_bHeader) options.Set(CURLOPT_HEADER, 1L);
+    if (!m_strCookie.empty()) options.Set(CURLOPT_COOKIE, m_strCookie.c_str());
+    // A redirect may lead to HTTPS: its certificate is checked against the
+    // system store. A check that cannot be put in place fails the transfer.
+    options.Set(CURLOPT_SSL_VERIFYPEER, 1L)
+        .Set(CURLOPT_SSL_VERIFYHOST, 2L)
+        .Set(CURLOPT_PREREQFUNCTION, &CheckServerBeforeRequest)
+        .Set(CURLOPT_PREREQDATA, curl);
+    if (options.Result() != CURLE_OK) return options.Result();
 
-    CURLcode result = curl_easy_perform(curl);
+    result = curl_easy_perform(curl);
     m_hCurl = nullptr;
     return result;
 }
@@ -177,7 +198,7 @@ CURLcode CHttpFetch::ApplySystemProxy(CURL* hCurl) {
         QueryStringOption(INTERNET_OPTION_PROXY_PASSWORD, buffer.get() + used,
                           kCredentialLimit - used, password)) {
         std::string credentials = ToAnsi((userName + L":" + password).c_str());
-        curl_easy_setopt(hCurl, CURLOPT_PROXYUSERPWD, credentials.c_str());
+        return curl_easy_setopt(hCurl, CURLOPT_PROXYUSERPWD, credentials.c_str());
     }
     return CURLE_OK;
 }
