@@ -21,10 +21,14 @@ bool AcceptsNumber(const NPVariant& value) {
 
 int32_t NumberIn(const NPVariant& value) {
   switch (value.type) {
-    case NPVariantType_Bool: return value.value.boolValue ? 1 : 0;
-    case NPVariantType_Int32: return value.value.intValue;
-    case NPVariantType_Double: return SaturatingTruncate(value.value.doubleValue);
-    default: return 0;
+    case NPVariantType_Bool:
+      return value.value.boolValue ? 1 : 0;
+    case NPVariantType_Int32:
+      return value.value.intValue;
+    case NPVariantType_Double:
+      return SaturatingTruncate(value.value.doubleValue);
+    default:
+      return 0;
   }
 }
 

@@ -8,13 +8,13 @@
 #include "fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const char* text = reinterpret_cast<const char*>(data);
-    int32_t value = npconv::ParseBagInteger(text, size);
+  const char* text = reinterpret_cast<const char*>(data);
+  int32_t value = npconv::ParseBagInteger(text, size);
 
-    std::string copy(text, size);  // stops at the first NUL as a C string
-    long long expected = std::strtoll(copy.c_str(), nullptr, 10);
-    if (expected > INT32_MAX) expected = INT32_MAX;
-    if (expected < INT32_MIN) expected = INT32_MIN;
-    FUZZ_CHECK(value == expected);
-    return 0;
+  std::string copy(text, size);  // stops at the first NUL as a C string
+  long long expected = std::strtoll(copy.c_str(), nullptr, 10);
+  if (expected > INT32_MAX) expected = INT32_MAX;
+  if (expected < INT32_MIN) expected = INT32_MIN;
+  FUZZ_CHECK(value == expected);
+  return 0;
 }

@@ -22,16 +22,17 @@ TEST_P(BagInteger, ParsesLikeAtolAndSaturates) {
   EXPECT_EQ(c.value, npconv::ParseBagInteger(c.text.data(), c.text.size()));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, BagInteger,
-    testing::Values(BagCase{"20", 20}, BagCase{"20abc", 20}, BagCase{"abc", 0}, BagCase{"", 0},
-                    BagCase{" \t\n\v\f\r-42", -42}, BagCase{"+7", 7}, BagCase{"- 7", 0},
-                    BagCase{"--7", 0}, BagCase{"0x10", 0}, BagCase{std::string("12\0003", 4), 12},
-                    BagCase{"2147483647", 2147483647}, BagCase{"2147483648", 2147483647},
-                    BagCase{"-2147483648", -2147483647 - 1},
-                    BagCase{"-2147483649", -2147483647 - 1},
-                    BagCase{"000000000000000000000000000012", 12},
-                    BagCase{"99999999999999999999999", 2147483647}));
+INSTANTIATE_TEST_SUITE_P(Texts, BagInteger,
+                         testing::Values(BagCase{"20", 20}, BagCase{"20abc", 20}, BagCase{"abc", 0},
+                                         BagCase{"", 0}, BagCase{" \t\n\v\f\r-42", -42},
+                                         BagCase{"+7", 7}, BagCase{"- 7", 0}, BagCase{"--7", 0},
+                                         BagCase{"0x10", 0}, BagCase{std::string("12\0003", 4), 12},
+                                         BagCase{"2147483647", 2147483647},
+                                         BagCase{"2147483648", 2147483647},
+                                         BagCase{"-2147483648", -2147483647 - 1},
+                                         BagCase{"-2147483649", -2147483647 - 1},
+                                         BagCase{"000000000000000000000000000012", 12},
+                                         BagCase{"99999999999999999999999", 2147483647}));
 
 TEST(BagInteger, ReadsOnlyTheGivenLength) {
   EXPECT_EQ(12, npconv::ParseBagInteger("1234", 2));

@@ -7,10 +7,10 @@
 #include <string_view>
 
 struct UpdateParams {
-    std::u16string strUrl;
-    std::u16string strMd5;
-    std::u16string strTipText;
-    bool bForce = false;  // the fifth field is exactly "1"
+  std::u16string strUrl;
+  std::u16string strMd5;
+  std::u16string strTipText;
+  bool bForce = false;  // the fifth field is exactly "1"
 };
 
 // Splits like a tokenizer: each run of "|" is one separator and leading

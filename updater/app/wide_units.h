@@ -10,9 +10,9 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t), "wide strings are UTF-16");
 #endif
 
 inline std::u16string ToU16(std::wstring_view text) {
-    return std::u16string(text.begin(), text.end());
+  return std::u16string(text.begin(), text.end());
 }
 
 inline std::wstring FromU16(std::u16string_view text) {
-    return std::wstring(text.begin(), text.end());
+  return std::wstring(text.begin(), text.end());
 }
