@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 
+#include "app/receive_buffer_rules.h"
 #include "app/tls_verify.h"
 
 namespace {
@@ -98,11 +99,6 @@ int CheckServerBeforeRequest(void* user, char*, char*, int, int) {
     }
     return VerifyServerCertificate(session->internals, CurrentHost(curl)) ? CURL_PREREQFUNC_OK
                                                                           : CURL_PREREQFUNC_ABORT;
-}
-
-uint32_t RoundUpToStep(uint64_t bytes) {
-    uint64_t steps = (bytes + CHttpFetch::kGrowStep - 1) / CHttpFetch::kGrowStep;
-    return static_cast<uint32_t>(steps * CHttpFetch::kGrowStep);
 }
 
 }  // namespace
@@ -239,12 +235,11 @@ bool CHttpFetch::AppendData(const void* pData, uint32_t nLength) {
 void CHttpFetch::ReserveAnnouncedLength() {
     if (m_hCurl == nullptr) return;
     curl_off_t announced = -1;
-    if (curl_easy_getinfo(m_hCurl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) != CURLE_OK ||
-        announced <= static_cast<curl_off_t>(m_nCapacity)) {
+    if (curl_easy_getinfo(m_hCurl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) != CURLE_OK) {
         return;
     }
-    uint64_t wanted = std::min<uint64_t>(static_cast<uint64_t>(announced), kReceiveLimit);
-    uint32_t capacity = RoundUpToStep(wanted);
+    uint32_t capacity = AnnouncedReceiveCapacity(announced, m_nCapacity);
+    if (capacity == 0) return;
     std::unique_ptr<unsigned char[]> reserved(new (std::nothrow) unsigned char[capacity]);
     if (!reserved) return;  // growing block by block still works
     m_pBuffer = std::move(reserved);
@@ -253,10 +248,8 @@ void CHttpFetch::ReserveAnnouncedLength() {
 
 // Grows geometrically, in whole multiples of the step, never beyond the limit.
 bool CHttpFetch::Grow(uint64_t nRequired) {
-    if (nRequired > kReceiveLimit) return false;
-    uint32_t capacity = std::max<uint32_t>(RoundUpToStep(nRequired),
-                                           std::min<uint64_t>(uint64_t(m_nCapacity) * 2,
-                                                              kReceiveLimit));
+    uint32_t capacity = GrownReceiveCapacity(m_nCapacity, nRequired);
+    if (capacity == 0) return false;
     std::unique_ptr<unsigned char[]> grown(new (std::nothrow) unsigned char[capacity]);
     if (!grown) return false;
     std::memcpy(grown.get(), m_pBuffer.get(), m_nSize);
