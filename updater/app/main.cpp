@@ -1,4 +1,9 @@
-// Entry point of the update service.
+// Entry point of the update service: runs the application object; the exit
+// status is the update flow's result code.
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) { return 0; }
+#include "app/update_deamon_app.h"
+
+CUpdateDeamonApp theApp;
+
+int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int) { return CWinApp::Run(hInstance); }
