@@ -1,0 +1,441 @@
+// The update service run end to end: ZumiPictavoUpdateSvr.exe started as its
+// caller would, with a loopback server as the update host's proxy, the
+// reference engine in the temporary directory (or not), and its dialog
+// answered through the dialog's own buttons.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/file_md5.h"
+#include "test_paths.h"
+#include "updater_resource.h"
+#include "viewer_process.h"
+
+namespace {
+
+constexpr wchar_t kUrl[] = L"http://update.orvane.com/ZumiPhotoUpload.exe";
+constexpr wchar_t kSettingsKey[] = L"SOFTWARE\\ORVANE\\ZumiPictavoEx\\Updatesetting";
+constexpr wchar_t kInternetKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+constexpr wchar_t kAppDefaultsKey[] = L"Software\\Wine\\AppDefaults\\ZumiPictavoUpdateSvr.exe";
+constexpr DWORD kRunTimeoutMs = 120000;
+constexpr int kNoDialog = -1;
+
+enum class Engine { kNone, kCom, kCore };
+enum class Answer { kNone, kOk, kCancel, kCancelChecked, kClose };
+enum class Proxy { kLoopback, kClosedPort };
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+// A Unix path as Wine's drive Z: shows it.
+std::wstring UnixToWindows(const std::string& path) {
+  std::wstring result = L"Z:" + Wide(path);
+  for (wchar_t& c : result)
+    if (c == L'/') c = L'\\';
+  return result;
+}
+
+std::wstring TempDir() {
+  wchar_t buffer[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, buffer);
+  return buffer;
+}
+
+std::wstring TargetPath() { return TempDir() + L"ZumiPhotoUpload.exe"; }
+std::wstring StartedMarker() { return TargetPath() + L".started"; }
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Deletes a file, waiting a little for a process that still holds it.
+void Remove(const std::wstring& path) {
+  for (int i = 0; i < 50 && Exists(path); ++i) {
+    if (DeleteFileW(path.c_str())) return;
+    Sleep(100);
+  }
+}
+
+// The engine server copied into the temporary folder outlives its client
+// (it is the engine's business when it ends); a case begins without it.
+void EndEngineServers() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return;
+  const std::wstring server = TempDir() + L"Orvanedl.exe";
+  PROCESSENTRY32W entry = {sizeof(entry)};
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    if (_wcsicmp(entry.szExeFile, L"Orvanedl.exe") != 0) continue;
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE,
+                                 FALSE, entry.th32ProcessID);
+    if (!process) continue;
+    wchar_t image[MAX_PATH] = {};
+    DWORD length = MAX_PATH;
+    if (QueryFullProcessImageNameW(process, 0, image, &length) && _wcsicmp(image, server.c_str()) == 0) {
+      TerminateProcess(process, 1);
+      WaitForSingleObject(process, 5000);
+    }
+    CloseHandle(process);
+  }
+  CloseHandle(snapshot);
+}
+
+// The file the engine stand-in of this kind writes for a client process.
+std::wstring EngineTrace(const wchar_t* kind, DWORD clientPid) {
+  return TempDir() + kind + L"-" + std::to_wstring(clientPid) + L".txt";
+}
+
+std::wstring InstallerDigest() { return Wide(GetFileMd5(UnixToWindows(Env("ZP_FLOW_INSTALLER")))); }
+
+std::wstring Upper(std::wstring text) {
+  for (wchar_t& c : text)
+    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+  return text;
+}
+
+std::vector<std::string> Requests() {
+  std::vector<std::string> lines;
+  std::ifstream in(Env("ZP_FLOW_REQUESTS"));
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+void ClearRequests() { std::ofstream(Env("ZP_FLOW_REQUESTS"), std::ios::trunc); }
+
+bool ReadIgnoreValue(std::wstring& value) {
+  wchar_t buffer[512] = {};
+  DWORD size = sizeof(buffer);
+  if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, L"IgnoreMD5Value", RRF_RT_REG_SZ, nullptr, buffer,
+                   &size) != ERROR_SUCCESS)
+    return false;
+  value = buffer;
+  return true;
+}
+
+void SetString(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& value) {
+  RegSetKeyValueW(root, key, name, REG_SZ, value.c_str(),
+                  static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+void SetSystemProxy(const std::wstring& server) {
+  DWORD enable = 1;
+  RegSetKeyValueW(HKEY_CURRENT_USER, kInternetKey, L"ProxyEnable", REG_DWORD, &enable, sizeof(enable));
+  SetString(HKEY_CURRENT_USER, kInternetKey, L"ProxyServer", server);
+}
+
+void ClearSystemProxy() {
+  DWORD enable = 0;
+  RegSetKeyValueW(HKEY_CURRENT_USER, kInternetKey, L"ProxyEnable", REG_DWORD, &enable, sizeof(enable));
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, kInternetKey, L"ProxyServer");
+}
+
+// One running ZumiPictavoUpdateSvr.exe.
+class FlowProcess {
+ public:
+  explicit FlowProcess(const std::wstring& params) {
+    std::wstring command = L"\"" + testsupport::BinaryPath(L"ZumiPictavoUpdateSvr.exe") + L"\" \"" + params + L"\"";
+    STARTUPINFOW startup = {sizeof(startup)};
+    m_bStarted = CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                &startup, &m_info) != FALSE;
+  }
+  ~FlowProcess() {
+    if (!m_bStarted) return;
+    if (WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(m_info.hProcess, 99);
+    CloseHandle(m_info.hThread);
+    CloseHandle(m_info.hProcess);
+  }
+  FlowProcess(const FlowProcess&) = delete;
+  FlowProcess& operator=(const FlowProcess&) = delete;
+
+  bool Started() const { return m_bStarted; }
+  DWORD Pid() const { return m_info.dwProcessId; }
+  bool Running() const { return WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT; }
+
+  // The exit status, or 99 after the time-out.
+  int Wait(DWORD timeoutMs = kRunTimeoutMs) const {
+    if (WaitForSingleObject(m_info.hProcess, timeoutMs) != WAIT_OBJECT_0) return 99;
+    DWORD code = 0;
+    GetExitCodeProcess(m_info.hProcess, &code);
+    return static_cast<int>(code);
+  }
+
+  // The visible dialog of this process, or null once the process has ended
+  // or the time-out has passed.
+  HWND WaitForDialog(DWORD timeoutMs = kRunTimeoutMs) const {
+    for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
+      Search search{Pid(), nullptr};
+      EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&search));
+      if (search.found) return search.found;
+      if (!Running()) return nullptr;
+      Sleep(100);
+    }
+    return nullptr;
+  }
+
+ private:
+  struct Search {
+    DWORD pid;
+    HWND found;
+  };
+  static BOOL CALLBACK FindDialog(HWND window, LPARAM param) {
+    Search* search = reinterpret_cast<Search*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    wchar_t className[32] = {};
+    GetClassNameW(window, className, 32);
+    if (pid == search->pid && IsWindowVisible(window) && wcscmp(className, L"#32770") == 0) {
+      search->found = window;
+      return FALSE;
+    }
+    return TRUE;
+  }
+
+  PROCESS_INFORMATION m_info = {};
+  bool m_bStarted = false;
+};
+
+int DialogMode(HWND dialog) { return IsWindowVisible(GetDlgItem(dialog, IDCANCEL)) ? 0 : 1; }
+
+void Click(HWND dialog, int id, bool wait) {
+  WPARAM command = MAKEWPARAM(id, BN_CLICKED);
+  LPARAM control = reinterpret_cast<LPARAM>(GetDlgItem(dialog, id));
+  if (wait)
+    SendMessageW(dialog, WM_COMMAND, command, control);
+  else
+    PostMessageW(dialog, WM_COMMAND, command, control);
+}
+
+void AnswerDialog(HWND dialog, Answer answer) {
+  switch (answer) {
+    case Answer::kOk: Click(dialog, IDOK, false); break;
+    case Answer::kCancel: Click(dialog, IDCANCEL, false); break;
+    case Answer::kCancelChecked:
+      Click(dialog, IDC_NOREMIND_CHK, true);
+      Click(dialog, IDCANCEL, false);
+      break;
+    case Answer::kClose: Click(dialog, IDC_CLOSE_BTN, false); break;
+    case Answer::kNone: break;
+  }
+}
+
+// The user's mutex of the running upload control.
+class ControlMutex {
+ public:
+  ControlMutex() : m_handle(CreateMutexW(nullptr, TRUE, L"ZumiPictavoEx")) {}
+  ~ControlMutex() { Release(); }
+  ControlMutex(const ControlMutex&) = delete;
+  ControlMutex& operator=(const ControlMutex&) = delete;
+  void Release() {
+    if (!m_handle) return;
+    ReleaseMutex(m_handle);
+    CloseHandle(m_handle);
+    m_handle = nullptr;
+  }
+
+ private:
+  HANDLE m_handle;
+};
+
+std::wstring Replace(std::wstring text, const std::wstring& from, const std::wstring& to) {
+  for (size_t at = text.find(from); at != std::wstring::npos; at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+struct FlowCase {
+  const char* name;
+  // {URL} and {MD5} (lowercase digest), {MD5UP} (uppercase) are filled in.
+  const wchar_t* params;
+  Engine engine;
+  const wchar_t* storedIgnore;  // preset "IgnoreMD5Value", or null
+  bool windowsXp;
+  Proxy proxy;
+  Answer answer;
+  int expectedExit;
+  int expectedMode;  // kNoDialog, 0 or 1
+  bool expectStarted;
+  bool expectRequests;
+  const wchar_t* expectedIgnore;  // "IgnoreMD5Value" afterwards, or null for none
+};
+
+void PrintTo(const FlowCase& c, std::ostream* os) { *os << c.name; }
+
+const FlowCase kCases[] = {
+    {"four_fields", L"{URL}|{MD5}|x|Hello", Engine::kCore, nullptr, false, Proxy::kLoopback, Answer::kNone,
+     -1, kNoDialog, false, false, nullptr},
+    {"outside_vendor_domain", L"http://update.example.com/a.exe|{MD5}|x|Hello|0", Engine::kCore, nullptr, false,
+     Proxy::kLoopback, Answer::kNone, -1, kNoDialog, false, false, nullptr},
+    {"http_engine_absent_ok", L"{URL}|{MD5}|x|Hello|0", Engine::kNone, nullptr, false, Proxy::kLoopback,
+     Answer::kOk, 0, 0, true, true, nullptr},
+    {"com_engine_ok", L"{URL}|{MD5}|x|Hello|0", Engine::kCom, nullptr, false, Proxy::kLoopback, Answer::kOk, 0,
+     0, true, true, nullptr},
+    {"doubled_and_leading_separators_forced_close", L"||{URL}||{MD5}|x|Hello|1|more|fields", Engine::kCore,
+     nullptr, false, Proxy::kLoopback, Answer::kClose, 0, 1, true, true, nullptr},
+    {"field5_one_blank_not_forced", L"{URL}|{MD5}|x|Hello|1 ", Engine::kCore, nullptr, false, Proxy::kLoopback,
+     Answer::kOk, 0, 0, true, true, nullptr},
+    {"field5_zero_one_cancel_stores_nothing", L"{URL}|{MD5}|x|Hello|01", Engine::kCore, nullptr, false,
+     Proxy::kLoopback, Answer::kCancel, 0, 0, false, true, nullptr},
+    {"cancel_checked_stores_digest", L"{URL}|{MD5}|x|Hello|0", Engine::kCore, nullptr, false, Proxy::kLoopback,
+     Answer::kCancelChecked, 0, 0, false, true, L"{MD5}"},
+    {"ignore_value_equal", L"{URL}|{MD5}|x|Hello|0", Engine::kCore, L"{MD5}", false, Proxy::kLoopback,
+     Answer::kNone, 0, kNoDialog, false, false, L"{MD5}"},
+    {"ignore_value_other_case", L"{URL}|{MD5}|x|Hello|0", Engine::kCore, L"{MD5UP}", false, Proxy::kLoopback,
+     Answer::kOk, 0, 0, true, true, L"{MD5UP}"},
+    {"uppercase_digest_matches", L"{URL}|{MD5UP}|x|Hello|0", Engine::kCore, nullptr, false, Proxy::kLoopback,
+     Answer::kOk, 0, 0, true, true, nullptr},
+    {"wrong_digest", L"{URL}|0123456789abcdef0123456789abcdef|x|Hello|1", Engine::kCore, nullptr, false,
+     Proxy::kLoopback, Answer::kNone, -7, kNoDialog, false, true, nullptr},
+    {"unreachable_server", L"{URL}|{MD5}|x|Hello|1", Engine::kNone, nullptr, false, Proxy::kClosedPort,
+     Answer::kNone, -5, kNoDialog, false, false, nullptr},
+    {"windows_xp_no_dialog", L"{URL}|{MD5}|x|Hello|0", Engine::kCore, nullptr, true, Proxy::kLoopback,
+     Answer::kNone, 0, kNoDialog, true, true, nullptr},
+};
+
+class UpdateFlowTest : public ::testing::TestWithParam<FlowCase> {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(Env("ZP_FLOW_PORT").empty()) << "run beside flow_server.py";
+    m_digest = InstallerDigest();
+    ASSERT_EQ(32u, m_digest.size());
+    ResetState();
+  }
+  void TearDown() override { ResetState(); }
+
+  void ResetState() {
+    EndEngineServers();
+    for (const wchar_t* name : {L"ZumiPhotoUpload.exe", L"ZumiPhotoUpload.exe.started", L"Orvanedl.exe",
+                                L"brimcore.dll"})
+      Remove(TempDir() + name);
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"IgnoreMD5Value");
+    RegDeleteKeyW(HKEY_CURRENT_USER, kAppDefaultsKey);
+    ClearSystemProxy();
+    ClearRequests();
+  }
+
+  std::wstring Fill(const std::wstring& text) const {
+    return Replace(Replace(Replace(text, L"{URL}", kUrl), L"{MD5UP}", Upper(m_digest)), L"{MD5}", m_digest);
+  }
+
+  void Prepare(const FlowCase& c) {
+    if (c.engine == Engine::kCom)
+      ASSERT_TRUE(CopyFileW(testsupport::BinaryPath(L"Orvanedl.exe").c_str(), (TempDir() + L"Orvanedl.exe").c_str(), FALSE));
+    if (c.engine == Engine::kCore)
+      ASSERT_TRUE(CopyFileW(testsupport::BinaryPath(L"brimcore.dll").c_str(), (TempDir() + L"brimcore.dll").c_str(), FALSE));
+    if (c.storedIgnore) SetString(HKEY_CURRENT_USER, kSettingsKey, L"IgnoreMD5Value", Fill(c.storedIgnore));
+    if (c.windowsXp) SetString(HKEY_CURRENT_USER, kAppDefaultsKey, L"Version", L"winxp");
+    SetSystemProxy(c.proxy == Proxy::kLoopback ? L"127.0.0.1:" + Wide(Env("ZP_FLOW_PORT")) : L"127.0.0.1:1");
+  }
+
+  std::wstring m_digest;
+};
+
+TEST_P(UpdateFlowTest, RunsToItsResult) {
+  const FlowCase& c = GetParam();
+  Prepare(c);
+  ViewerProcess viewer;
+  ASSERT_TRUE(viewer.Start(TempDir() + L"update_flow_log.txt", true));
+
+  FlowProcess flow(Fill(c.params));
+  ASSERT_TRUE(flow.Started());
+  int mode = kNoDialog;
+  if (c.expectedMode != kNoDialog) {
+    HWND dialog = flow.WaitForDialog();
+    ASSERT_NE(nullptr, dialog) << "no dialog; exit " << flow.Wait(0);
+    mode = DialogMode(dialog);
+    AnswerDialog(dialog, c.answer);
+  }
+  EXPECT_EQ(c.expectedExit, flow.Wait());
+  EXPECT_EQ(c.expectedMode, mode);
+  Sleep(c.expectStarted ? 1500 : 0);  // the installer writes its marker
+  EXPECT_EQ(c.expectStarted, Exists(StartedMarker()));
+
+  if (c.expectRequests) {
+    EXPECT_EQ(c.engine == Engine::kCom, Exists(EngineTrace(L"orvanedl", flow.Pid())));
+    EXPECT_EQ(c.engine == Engine::kCore, Exists(EngineTrace(L"brimcore", flow.Pid())));
+  }
+  std::vector<std::string> requests = Requests();
+  EXPECT_EQ(c.expectRequests, !requests.empty());
+  const bool engineDelivered = c.engine != Engine::kNone;
+  for (const std::string& request : requests) {
+    EXPECT_EQ(0u, request.find("http://update.orvane.com")) << request;
+    EXPECT_NE(std::string::npos, request.find("/ZumiPhotoUpload.exe ")) << request;
+    EXPECT_EQ(engineDelivered, request.find("Orvanedl") != std::string::npos) << request;
+  }
+  // A downloaded installer stays, started or not.
+  EXPECT_EQ(c.expectRequests, Exists(TargetPath()));
+
+  std::wstring stored;
+  const bool bStored = ReadIgnoreValue(stored);
+  EXPECT_EQ(c.expectedIgnore != nullptr, bStored);
+  if (c.expectedIgnore && bStored) EXPECT_EQ(Fill(c.expectedIgnore), stored);
+
+  viewer.Stop();
+  std::string records;
+  for (const std::string& line : viewer.ReadLines()) records += line + "\n";
+  const bool engineTried = c.expectRequests || c.expectedExit == -5;
+  EXPECT_EQ(engineTried, records.find("CreateDownloader") != std::string::npos) << records;
+  EXPECT_EQ(engineTried, records.find("DestoryDownloader.") != std::string::npos) << records;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, UpdateFlowTest, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<FlowCase>& info) { return info.param.name; });
+
+// Instances while the upload control runs: a second one is refused at once;
+// of three started together exactly one goes on, and it goes on once the
+// control has ended.
+class InstanceTest : public UpdateFlowTest {};
+
+int WaitForExits(std::vector<std::unique_ptr<FlowProcess>>& flows, size_t count, std::vector<int>& codes) {
+  for (int i = 0; i < 300; ++i) {
+    codes.clear();
+    for (auto& flow : flows)
+      if (!flow->Running()) codes.push_back(flow->Wait(0));
+    if (codes.size() >= count) break;
+    Sleep(100);
+  }
+  return static_cast<int>(codes.size());
+}
+
+TEST_F(InstanceTest, OnlyOneInstanceGoesOnAndWaitsForTheControl) {
+  Prepare(kCases[2]);
+  ASSERT_TRUE(CopyFileW(testsupport::BinaryPath(L"brimcore.dll").c_str(), (TempDir() + L"brimcore.dll").c_str(), FALSE));
+  ControlMutex control;
+  const std::wstring params = Fill(L"{URL}|{MD5}|x|Hello|0");
+  std::vector<std::unique_ptr<FlowProcess>> flows;
+  for (int i = 0; i < 3; ++i) flows.push_back(std::make_unique<FlowProcess>(params));
+  std::vector<int> codes;
+  ASSERT_EQ(2, WaitForExits(flows, 2, codes));
+  EXPECT_EQ((std::vector<int>{-4, -4}), codes);
+  FlowProcess* first = nullptr;
+  for (auto& flow : flows)
+    if (flow->Running()) first = flow.get();
+  ASSERT_NE(nullptr, first);
+
+  // The one left downloads and verifies, then waits while the control runs.
+  for (int i = 0; i < 300 && !Exists(TargetPath()); ++i) Sleep(100);
+  ASSERT_TRUE(Exists(TargetPath()));
+  Sleep(3000);
+  FlowProcess second(params);
+  EXPECT_EQ(-4, second.Wait(30000));
+  EXPECT_TRUE(first->Running());
+  EXPECT_EQ(1u, Requests().size());
+
+  control.Release();
+  HWND dialog = first->WaitForDialog();
+  ASSERT_NE(nullptr, dialog);
+  AnswerDialog(dialog, Answer::kOk);
+  EXPECT_EQ(0, first->Wait());
+  Sleep(1500);
+  EXPECT_TRUE(Exists(StartedMarker()));
+}
+
+}  // namespace
