@@ -16,3 +16,29 @@ bool NPN_InvokeDefault(NPP npp, NPObject* obj, const NPVariant* args, uint32_t a
                        NPVariant* result);
 void NPN_ReleaseVariantValue(NPVariant* variant);
 void* NPN_MemAlloc(uint32_t size);
+
+// Owns one reference to an NPObject and releases it with NPN_ReleaseObject.
+class ScopedNPObject {
+ public:
+  explicit ScopedNPObject(NPObject* object) : m_object(object) {}
+  ~ScopedNPObject() { NPN_ReleaseObject(m_object); }
+  ScopedNPObject(const ScopedNPObject&) = delete;
+  ScopedNPObject& operator=(const ScopedNPObject&) = delete;
+  NPObject* Get() const { return m_object; }
+
+ private:
+  NPObject* m_object;
+};
+
+// Owns the value of one variant and releases it with NPN_ReleaseVariantValue.
+class ScopedNPVariant {
+ public:
+  ScopedNPVariant() { VOID_TO_NPVARIANT(m_value); }
+  ~ScopedNPVariant() { NPN_ReleaseVariantValue(&m_value); }
+  ScopedNPVariant(const ScopedNPVariant&) = delete;
+  ScopedNPVariant& operator=(const ScopedNPVariant&) = delete;
+  NPVariant* Get() { return &m_value; }
+
+ private:
+  NPVariant m_value;
+};

@@ -82,13 +82,30 @@ std::string ToUtf8(const wchar_t* text, size_t length) {
   return utf8;
 }
 
+// Every string handed to script comes through here (method results and
+// event arguments): short texts are encoded in one pass through a stack
+// buffer (a UTF-16 unit never takes more than 3 UTF-8 bytes), longer ones
+// straight into the browser's buffer.
 bool StringOut(const wchar_t* text, MemAllocFn alloc, NPVariant* result) {
-  std::string utf8 = ToUtf8(text, text ? wcslen(text) : 0);
-  char* buffer = alloc ? static_cast<char*>(alloc(static_cast<uint32_t>(utf8.size() + 1))) : nullptr;
+  if (!alloc) return false;
+  const int chars = text ? static_cast<int>(wcslen(text)) : 0;
+  char local[768];
+  int bytes = 0;
+  const bool shortText = chars <= 256;
+  if (chars > 0) {
+    bytes = shortText ? WideCharToMultiByte(CP_UTF8, 0, text, chars, local, sizeof(local), nullptr,
+                                            nullptr)
+                      : WideCharToMultiByte(CP_UTF8, 0, text, chars, nullptr, 0, nullptr, nullptr);
+    if (bytes < 0) bytes = 0;
+  }
+  char* buffer = static_cast<char*>(alloc(static_cast<uint32_t>(bytes) + 1));
   if (!buffer) return false;
-  memcpy(buffer, utf8.data(), utf8.size());
-  buffer[utf8.size()] = '\0';
-  STRINGN_TO_NPVARIANT(buffer, static_cast<uint32_t>(utf8.size()), *result);
+  if (bytes > 0 && shortText)
+    memcpy(buffer, local, static_cast<size_t>(bytes));
+  else if (bytes > 0)
+    bytes = WideCharToMultiByte(CP_UTF8, 0, text, chars, buffer, bytes, nullptr, nullptr);
+  buffer[bytes > 0 ? bytes : 0] = '\0';
+  STRINGN_TO_NPVARIANT(buffer, static_cast<uint32_t>(bytes > 0 ? bytes : 0), *result);
   return true;
 }
 
