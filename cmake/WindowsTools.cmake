@@ -62,3 +62,17 @@ function(add_gtest_program name)
   link_runtime_statically(${name})
   add_wine_test(${name} COMMAND ${name} --gtest_color=no TIMEOUT ${ARG_TIMEOUT})
 endfunction()
+
+# Links every object of the given static libraries into target, also those
+# that only a .def file or the C runtime's start-up refers to (an export list
+# does not pull members out of an archive), and takes their usage
+# requirements.
+function(link_whole_libraries target)
+  set(files)
+  foreach(lib ${ARGN})
+    list(APPEND files $<TARGET_FILE:${lib}>)
+  endforeach()
+  target_link_options(${target} PRIVATE -Wl,--whole-archive ${files} -Wl,--no-whole-archive)
+  target_link_libraries(${target} PRIVATE ${ARGN})
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${files})
+endfunction()

@@ -28,15 +28,10 @@ CAxHostWindow* ContainerOf(HWND window) {
   return static_cast<CAxHostWindow*>(host);
 }
 
-// Binds an empty container to a new host window. OLE stays initialised on
-// this thread for as long as the window lives.
+// Binds an empty container to a new host window.
 LRESULT OnCreate(HWND window) {
-  const bool oleInitialized = SUCCEEDED(OleInitialize(nullptr));
-  CAxHostWindow* container = CAxHostWindow::Create(window, oleInitialized);
-  if (!container) {
-    if (oleInitialized) OleUninitialize();
-    return -1;
-  }
+  CAxHostWindow* container = CAxHostWindow::Create(window);
+  if (!container) return -1;
   SetWindowLongPtrW(window, GWLP_USERDATA,
                     reinterpret_cast<LONG_PTR>(static_cast<IAxWinHostWindow*>(container)));
   return 0;
@@ -46,10 +41,8 @@ void OnNcDestroy(HWND window) {
   CAxHostWindow* container = ContainerOf(window);
   if (!container) return;
   SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-  const bool oleInitialized = container->OleInitialized();
   container->OnDestroy();  // in case WM_DESTROY never reached it
-  container->Release();
-  if (oleInitialized) OleUninitialize();
+  container->Release();  // the window's reference, taken at WM_CREATE
 }
 
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

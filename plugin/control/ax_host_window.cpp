@@ -4,12 +4,11 @@
 
 using Microsoft::WRL::ComPtr;
 
-CAxHostWindow* CAxHostWindow::Create(HWND window, bool oleInitialized) {
-  return new (std::nothrow) CAxHostWindow(window, oleInitialized);
+CAxHostWindow* CAxHostWindow::Create(HWND window) {
+  return new (std::nothrow) CAxHostWindow(window);
 }
 
-CAxHostWindow::CAxHostWindow(HWND window, bool oleInitialized)
-    : m_hWnd(window), m_bOleInitialized(oleInitialized) {}
+CAxHostWindow::CAxHostWindow(HWND window) : m_hWnd(window) {}
 
 RECT CAxHostWindow::ClientRect() const {
   RECT rect{};
@@ -104,7 +103,15 @@ STDMETHODIMP CAxHostWindow::CreateControlEx(LPCOLESTR text, HWND window, IStream
     ReleaseControl();
     return hr;
   }
-  if (adviseSink) Advise(adviseIid, adviseSink);
+  if (adviseSink) {
+    // A sink that could not be connected fails the whole creation: the
+    // caller would otherwise wait for events that never come.
+    hr = Advise(adviseIid, adviseSink);
+    if (FAILED(hr)) {
+      ReleaseControl();
+      return hr;
+    }
+  }
   if (control) *control = created.Detach();
   return S_OK;
 }
@@ -176,8 +183,11 @@ HRESULT CAxHostWindow::Advise(REFIID adviseIid, IUnknown* adviseSink) {
   ComPtr<IConnectionPoint> point;
   hr = container->FindConnectionPoint(adviseIid, &point);
   if (FAILED(hr)) return hr;
-  hr = point->Advise(adviseSink, &m_dwAdviseCookie);
-  if (SUCCEEDED(hr)) m_spAdvisePoint = point;
+  DWORD cookie = 0;
+  hr = point->Advise(adviseSink, &cookie);
+  if (FAILED(hr)) return hr;
+  m_spAdvisePoint = point;
+  m_dwAdviseCookie = cookie;
   return hr;
 }
 

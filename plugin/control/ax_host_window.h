@@ -9,6 +9,7 @@
 #include <wrl/client.h>
 
 #include "ax_host.h"
+#include "support/scoped_com.h"
 
 class CAxHostWindow final : public IAxWinHostWindow,
                             public IOleClientSite,
@@ -16,13 +17,13 @@ class CAxHostWindow final : public IAxWinHostWindow,
                             public IOleInPlaceFrame,
                             public IOleControlSite {
  public:
-  // A new container with one reference, owned by the caller.
-  static CAxHostWindow* Create(HWND window, bool oleInitialized);
+  // A new container with one reference, owned by the caller. OLE stays
+  // initialised on this thread for as long as the container lives.
+  static CAxHostWindow* Create(HWND window);
 
   // Window events forwarded by the host window procedure.
   void OnSize(int width, int height);
   void OnDestroy();  // deactivates, closes and releases the control
-  bool OleInitialized() const { return m_bOleInitialized; }
   IUnknown* Control() const { return m_spControl.Get(); }
 
   // IUnknown
@@ -86,7 +87,7 @@ class CAxHostWindow final : public IAxWinHostWindow,
   STDMETHODIMP ShowPropertyFrame() override;
 
  private:
-  CAxHostWindow(HWND window, bool oleInitialized);
+  explicit CAxHostWindow(HWND window);
   ~CAxHostWindow() = default;
 
   HRESULT Activate(IUnknown* control, IStream* init);
@@ -94,9 +95,11 @@ class CAxHostWindow final : public IAxWinHostWindow,
   void ReleaseControl();
   RECT ClientRect() const;
 
+  // First member, so that OLE is uninitialised after every interface below
+  // has been released.
+  ScopedOleInitialize m_oleInitialize;
   LONG m_lRefs = 1;
   HWND m_hWnd;
-  bool m_bOleInitialized;
   bool m_bInPlaceActive = false;
   Microsoft::WRL::ComPtr<IUnknown> m_spControl;
   Microsoft::WRL::ComPtr<IOleObject> m_spOleObject;

@@ -17,19 +17,6 @@ bool NPN_InvokeDefault(NPP npp, NPObject* obj, const NPVariant* args, uint32_t a
 void NPN_ReleaseVariantValue(NPVariant* variant);
 void* NPN_MemAlloc(uint32_t size);
 
-// Owns one reference to an NPObject and releases it with NPN_ReleaseObject.
-class ScopedNPObject {
- public:
-  explicit ScopedNPObject(NPObject* object) : m_object(object) {}
-  ~ScopedNPObject() { NPN_ReleaseObject(m_object); }
-  ScopedNPObject(const ScopedNPObject&) = delete;
-  ScopedNPObject& operator=(const ScopedNPObject&) = delete;
-  NPObject* Get() const { return m_object; }
-
- private:
-  NPObject* m_object;
-};
-
 // Owns the value of one variant and releases it with NPN_ReleaseVariantValue.
 class ScopedNPVariant {
  public:

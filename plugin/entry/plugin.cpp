@@ -11,17 +11,16 @@ CPlugin::CPlugin(NPP instance) : m_pNPInstance(instance) {}
 
 CPlugin::~CPlugin() {
   ReleaseScriptableObject();
-  for (auto& entry : listenerTable) NPN_ReleaseObject(entry.second);
 }
 
 void CPlugin::ReleaseScriptableObject() {
   if (!m_pScriptableObject) return;
   // The browser may keep its own references after the instance is gone;
   // the object then answers as one without an instance.
-  static_cast<ScriptablePluginObject*>(ScriptablePluginObjectBase::FromNPObject(m_pScriptableObject))
+  static_cast<ScriptablePluginObject*>(
+      ScriptablePluginObjectBase::FromNPObject(m_pScriptableObject.Get()))
       ->SetPlugin(nullptr);
-  NPN_ReleaseObject(m_pScriptableObject);
-  m_pScriptableObject = nullptr;
+  m_pScriptableObject.Reset();
 }
 
 void CPlugin::Destroy() {
@@ -79,10 +78,7 @@ void CPlugin::Detach() {
   m_bAttached = false;
   m_pWindow = nullptr;
   // Entries stay until destruction but hold no reference any more.
-  for (auto& entry : listenerTable) {
-    NPN_ReleaseObject(entry.second);
-    entry.second = nullptr;
-  }
+  for (auto& entry : listenerTable) entry.second.Reset();
 }
 
 LRESULT CALLBACK CPlugin::PluginWinProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -94,12 +90,14 @@ LRESULT CALLBACK CPlugin::PluginWinProc(HWND hWnd, UINT msg, WPARAM wParam, LPAR
 
 NPObject* CPlugin::GetScriptableObject() {
   if (!m_pScriptableObject) {
-    m_pScriptableObject = NPN_CreateObject(m_pNPInstance, ScriptablePluginObject::Class());
+    m_pScriptableObject =
+        ScopedNPObject::Adopt(NPN_CreateObject(m_pNPInstance, ScriptablePluginObject::Class()));
     if (!m_pScriptableObject) return nullptr;
-    static_cast<ScriptablePluginObject*>(ScriptablePluginObjectBase::FromNPObject(m_pScriptableObject))
+    static_cast<ScriptablePluginObject*>(
+        ScriptablePluginObjectBase::FromNPObject(m_pScriptableObject.Get()))
         ->SetPlugin(this);
   }
-  return NPN_RetainObject(m_pScriptableObject);
+  return NPN_RetainObject(m_pScriptableObject.Get());
 }
 
 void CPlugin::AddEventListener(const NPString* name, NPObject* listener) {
@@ -107,12 +105,8 @@ void CPlugin::AddEventListener(const NPString* name, NPObject* listener) {
   const void* nul = memchr(name->UTF8Characters, 0, name->UTF8Length);
   size_t length = nul ? static_cast<const char*>(nul) - name->UTF8Characters : name->UTF8Length;
   std::string key(name->UTF8Characters, length);
-  auto existing = listenerTable.find(key);
-  if (existing != listenerTable.end()) {
-    NPN_ReleaseObject(existing->second);
-    listenerTable.erase(existing);
-  }
-  listenerTable.emplace(key, NPN_RetainObject(listener));
+  // The old listener, if any, is released as its entry is overwritten.
+  listenerTable[key] = ScopedNPObject::Retain(listener);
 }
 
 // The listener may replace itself, register others, call the control or
@@ -123,7 +117,7 @@ void CPlugin::FireEvent(const char* name, const NPVariant* args, uint32_t argCou
   auto entry = listenerTable.find(name);
   if (entry == listenerTable.end() || !entry->second) return;
   BusyScope busy(*this);
-  ScopedNPObject listener(NPN_RetainObject(entry->second));
+  ScopedNPObject listener = ScopedNPObject::Retain(entry->second.Get());
   if (LoggingEnabled()) {
     wchar_t wideName[256] = {};
     MultiByteToWideChar(CP_UTF8, 0, name, -1, wideName, 255);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "entry/npapi_abi.h"
+#include "entry/scoped_npobject.h"
 
 // Private message on the plug-in window; wParam 1 asks for the control.
 constexpr UINT WM_PLUGIN_MESSAGE = 0x750;
@@ -81,12 +82,12 @@ class CPlugin {
   bool m_bAttached = false;
   NPP m_pNPInstance;
   NPWindow* m_pWindow = nullptr;
-  NPObject* m_pScriptableObject = nullptr;
+  ScopedNPObject m_pScriptableObject;
   LONG_PTR m_lpOldProc = 0;
   int m_nBusy = 0;
   bool m_bDestroyPending = false;
 
  protected:
   // Event name (bytes, compared bytewise) to a listener holding one reference.
-  std::map<std::string, NPObject*, std::less<>> listenerTable;
+  std::map<std::string, ScopedNPObject, std::less<>> listenerTable;
 };

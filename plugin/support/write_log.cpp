@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "support/scoped_win.h"
+
 namespace {
 
 const wchar_t kMarkerFile[] = L"C:\\PictavoEx_Log.txt";
@@ -15,21 +17,6 @@ constexpr size_t kMessageChars = 10240;
 
 enum class Switch { Undecided, On, Off };
 Switch g_switch = Switch::Undecided;
-
-class ScopedFile {
- public:
-  explicit ScopedFile(HANDLE handle) : m_handle(handle) {}
-  ~ScopedFile() {
-    if (Valid()) CloseHandle(m_handle);
-  }
-  ScopedFile(const ScopedFile&) = delete;
-  ScopedFile& operator=(const ScopedFile&) = delete;
-  bool Valid() const { return m_handle != INVALID_HANDLE_VALUE && m_handle != nullptr; }
-  HANDLE Get() const { return m_handle; }
-
- private:
-  HANDLE m_handle;
-};
 
 int CurrentVersionClass() {
   OSVERSIONINFOEXW info = {};
@@ -63,9 +50,9 @@ void AppendLine(const std::wstring& path, const wchar_t* message) {
   std::string ansi(static_cast<size_t>(bytes), '\0');
   WideCharToMultiByte(CP_THREAD_ACP, 0, line.data(), static_cast<int>(line.size()), &ansi[0],
                       bytes, nullptr, nullptr);
-  ScopedFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+  ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.Valid()) return;
+  if (!file.IsValid()) return;
   SetFilePointer(file.Get(), 0, nullptr, FILE_END);
   DWORD written = 0;
   WriteFile(file.Get(), ansi.data(), static_cast<DWORD>(ansi.size()), &written, nullptr);

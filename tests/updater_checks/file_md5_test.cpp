@@ -63,3 +63,29 @@ TEST(FileMd5Test, DigestBytesAsLowercaseHex) {
     const unsigned char bytes[] = {0x00, 0x0f, 0xa0, 0xff};
     EXPECT_EQ("000fa0ff", DigestToHex(bytes, sizeof bytes));
 }
+
+DWORD WINAPI WriteThenBreak(void* handle) {
+    HANDLE pipe = static_cast<HANDLE>(handle);
+    if (!ConnectNamedPipe(pipe, nullptr) && GetLastError() != ERROR_PIPE_CONNECTED) return 1;
+    std::string part(1000, 'x');
+    DWORD written = 0;
+    WriteFile(pipe, part.data(), static_cast<DWORD>(part.size()), &written, nullptr);
+    Sleep(200);  // the reader takes the bytes, then finds the pipe broken
+    CloseHandle(pipe);
+    return 0;
+}
+
+// A read that fails part-way gives no digest rather than the digest of the
+// part read before it. The "file" is a pipe whose writer goes away after the
+// first bytes, so the next read fails.
+TEST(FileMd5Test, ReadErrorGivesEmptyDigest) {
+    const wchar_t kPipe[] = L"\\\\.\\pipe\\zp_md5_broken";
+    HANDLE pipe = CreateNamedPipeW(kPipe, PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1,
+                                   65536, 65536, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, pipe);
+    HANDLE writer = CreateThread(nullptr, 0, WriteThenBreak, pipe, 0, nullptr);
+    ASSERT_NE(nullptr, writer);
+    EXPECT_EQ("", GetFileMd5(kPipe));
+    WaitForSingleObject(writer, 5000);
+    CloseHandle(writer);
+}

@@ -1,31 +1,15 @@
-// Small owners of GDI and window resources used by the dialog code.
+// Owners of the device contexts and paint state used by the dialog code.
 #pragma once
 
 #include <windows.h>
 
-#include <utility>
+#include "base/scoped_win.h"
 
 namespace gdi {
 
 // A GDI object (bitmap, font, brush) deleted with DeleteObject.
 template <typename T>
-class ScopedObject {
- public:
-  explicit ScopedObject(T handle = nullptr) : m_handle(handle) {}
-  ~ScopedObject() { Reset(); }
-  ScopedObject(const ScopedObject&) = delete;
-  ScopedObject& operator=(const ScopedObject&) = delete;
-  ScopedObject(ScopedObject&& other) noexcept : m_handle(std::exchange(other.m_handle, nullptr)) {}
-
-  T Get() const { return m_handle; }
-  void Reset(T handle = nullptr) {
-    if (m_handle) DeleteObject(m_handle);
-    m_handle = handle;
-  }
-
- private:
-  T m_handle;
-};
+using ScopedObject = ScopedGdiObject<T>;
 
 // A memory DC made with CreateCompatibleDC.
 class ScopedMemoryDC {

@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+#include "base/scoped_win.h"
+
 namespace {
 
 // GDI+ may read from the stream for as long as the bitmap lives, so the
@@ -20,27 +22,10 @@ class CStreamBitmap : private StreamHolder, public Gdiplus::Bitmap {
   explicit CStreamBitmap(IStream* pStream) : StreamHolder(pStream), Gdiplus::Bitmap(pStream, FALSE) {}
 };
 
-class ScopedGlobal {
- public:
-  explicit ScopedGlobal(SIZE_T cb) : m_hGlobal(GlobalAlloc(GMEM_MOVEABLE, cb)) {}
-  ~ScopedGlobal() { if (m_hGlobal) GlobalFree(m_hGlobal); }
-  ScopedGlobal(const ScopedGlobal&) = delete;
-  ScopedGlobal& operator=(const ScopedGlobal&) = delete;
-  HGLOBAL Get() const { return m_hGlobal; }
-  HGLOBAL Release() {
-    HGLOBAL h = m_hGlobal;
-    m_hGlobal = nullptr;
-    return h;
-  }
-
- private:
-  HGLOBAL m_hGlobal;
-};
-
 // A movable global block holding a copy of the bytes, wrapped as a stream
 // that frees the block when it is released.
 Microsoft::WRL::ComPtr<IStream> StreamOfCopy(const void* pData, DWORD cbData) {
-  ScopedGlobal block(cbData);
+  ScopedGlobal block(GlobalAlloc(GMEM_MOVEABLE, cbData));
   if (!block.Get()) return nullptr;
   void* pTarget = GlobalLock(block.Get());
   if (!pTarget) return nullptr;

@@ -2,26 +2,13 @@
 
 #include <windows.h>
 
+#include "base/scoped_win.h"
+
 namespace {
 
 constexpr wchar_t kSettingsKey[] = L"SOFTWARE\\ORVANE\\ZumiPictavoEx\\Updatesetting";
 constexpr wchar_t kIgnoreValue[] = L"IgnoreMD5Value";
 constexpr DWORD kValueUnits = 260;
-
-class ScopedRegKey {
-public:
-    ScopedRegKey() = default;
-    ~ScopedRegKey() {
-        if (m_hKey) RegCloseKey(m_hKey);
-    }
-    ScopedRegKey(const ScopedRegKey&) = delete;
-    ScopedRegKey& operator=(const ScopedRegKey&) = delete;
-    HKEY* receive() { return &m_hKey; }
-    HKEY get() const { return m_hKey; }
-
-private:
-    HKEY m_hKey = nullptr;
-};
 
 }  // namespace
 
@@ -39,14 +26,14 @@ bool ParseRegistryText(const wchar_t* pData, unsigned long nBytes, std::wstring&
 
 bool ReadIgnoreMd5Value(std::wstring& strValue) {
     ScopedRegKey key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, key.receive()) !=
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, key.Receive()) !=
         ERROR_SUCCESS) {
         return false;
     }
     wchar_t data[kValueUnits] = {};
     DWORD type = 0;
     DWORD bytes = sizeof data;
-    if (RegQueryValueExW(key.get(), kIgnoreValue, nullptr, &type, reinterpret_cast<BYTE*>(data),
+    if (RegQueryValueExW(key.Get(), kIgnoreValue, nullptr, &type, reinterpret_cast<BYTE*>(data),
                          &bytes) != ERROR_SUCCESS) {
         return false;
     }
@@ -57,11 +44,11 @@ bool ReadIgnoreMd5Value(std::wstring& strValue) {
 bool WriteIgnoreMd5Value(const std::wstring& strValue) {
     ScopedRegKey key;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY, nullptr, key.receive(),
+                        KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY, nullptr, key.Receive(),
                         nullptr) != ERROR_SUCCESS) {
         return false;
     }
     DWORD bytes = static_cast<DWORD>((strValue.size() + 1) * sizeof(wchar_t));
-    return RegSetValueExW(key.get(), kIgnoreValue, 0, REG_SZ,
+    return RegSetValueExW(key.Get(), kIgnoreValue, 0, REG_SZ,
                           reinterpret_cast<const BYTE*>(strValue.c_str()), bytes) == ERROR_SUCCESS;
 }

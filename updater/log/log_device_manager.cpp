@@ -2,22 +2,11 @@
 
 #include <atomic>
 
+#include "base/scoped_win.h"
+
 namespace {
 
 std::atomic<bool> g_viewerPresent{false};
-
-class ScopedCriticalSection {
-public:
-    explicit ScopedCriticalSection(CRITICAL_SECTION& section) : m_section(section) {
-        EnterCriticalSection(&m_section);
-    }
-    ~ScopedCriticalSection() { LeaveCriticalSection(&m_section); }
-    ScopedCriticalSection(const ScopedCriticalSection&) = delete;
-    ScopedCriticalSection& operator=(const ScopedCriticalSection&) = delete;
-
-private:
-    CRITICAL_SECTION& m_section;
-};
 
 }  // namespace
 
@@ -46,6 +35,6 @@ log_device_manager::~log_device_manager() {
 }
 
 bool log_device_manager::write(const char* text, int length) {
-    ScopedCriticalSection hold(m_lock);
+    ScopedCriticalSectionLock hold(m_lock);
     return m_device.write(text, length);
 }
