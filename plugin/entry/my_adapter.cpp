@@ -155,7 +155,10 @@ class EventValues {
   EventValues(const EventValues&) = delete;
   EventValues& operator=(const EventValues&) = delete;
 
-  void AddNumber(long value) { INT32_TO_NPVARIANT(value, m_values[m_count++]); }
+  void AddNumber(long value) {
+    INT32_TO_NPVARIANT(value, m_values[m_count]);  // the macro names its target twice
+    ++m_count;
+  }
   bool AddText(BSTR text) {
     if (!npconv::StringOut(text, &NPN_MemAlloc, &m_values[m_count])) return false;
     ++m_count;
