@@ -1,7 +1,5 @@
 #include "entry/property_bag.h"
 
-#include <stdlib.h>
-
 #include <string>
 
 #include "entry/np_convert.h"
@@ -32,8 +30,7 @@ HRESULT CPropertyBag::ReadValue(const char*, uint32_t, VARIANT*) { return E_FAIL
 
 HRESULT CPropertyBagRwI4::ReadValue(const char* text, uint32_t length, VARIANT* var) {
   if (!text || !var || var->vt != VT_I4) return E_FAIL;
-  std::string copy(text, length);
-  var->lVal = atol(copy.c_str());
+  var->lVal = npconv::ParseBagInteger(text, length);
   return S_OK;
 }
 

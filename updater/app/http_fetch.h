@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "app/receive_buffer_rules.h"
+
 class CHttpFetch {
 public:
     // Fetch result codes.
@@ -22,8 +24,8 @@ public:
         FETCH_FAILED = 7,
     };
 
-    static constexpr uint32_t kGrowStep = 10240;
-    static constexpr uint32_t kReceiveLimit = 102400000;
+    static constexpr uint32_t kGrowStep = kReceiveGrowStep;
+    static constexpr uint32_t kReceiveLimit = ::kReceiveLimit;
 
     CHttpFetch();
     ~CHttpFetch();
