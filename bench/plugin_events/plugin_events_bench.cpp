@@ -166,9 +166,9 @@ int wmain(int argc, wchar_t** argv) {
                  fixture.ConnectionCount() == 1;
     for (const Shape& shape : kShapes) {
       const std::string name = shape.name;
-      ready = ready && browser.Call(object, "AddEventListener",
-                                    {npb::String(name), npb::Object(listener), npb::Int(0)},
-                                    &scratch);
+      ready =
+          ready && browser.Call(object, "AddEventListener",
+                                {npb::String(name), npb::Object(listener), npb::Int(0)}, &scratch);
     }
     NullSink sink;
     if (ready) {
@@ -194,9 +194,10 @@ int wmain(int argc, wchar_t** argv) {
         for (VARIANT& v : args) VariantClear(&v);
         const double ratio = baseline / script;
         if (ratio > worst) worst = ratio;
-        printf("%-28s (%-5s) listener %10.0f events/s   null sink %10.0f events/s   "
-               "cost ratio (listener/null sink) %.2f\n",
-               shape.name, shape.args, script / 4, baseline / 4, ratio);
+        printf(
+            "%-28s (%-5s) listener %10.0f events/s   null sink %10.0f events/s   "
+            "cost ratio (listener/null sink) %.2f\n",
+            shape.name, shape.args, script / 4, baseline / 4, ratio);
       }
       printf("worst cost ratio %.2f (goal: at most 3)\n", worst);
       result = 0;

@@ -74,7 +74,9 @@ HRESULT CZumiPictavoExEvent::OnSink_UploadAllSuccessful() { return E_NOTIMPL; }
 HRESULT CZumiPictavoExEvent::OnSink_LocalError(long, BSTR, BSTR) { return E_NOTIMPL; }
 HRESULT CZumiPictavoExEvent::OnSink_DataReport(BSTR, long) { return E_NOTIMPL; }
 HRESULT CZumiPictavoExEvent::OnSink_UploadCompleteDataReport(BSTR, long) { return E_NOTIMPL; }
-HRESULT CZumiPictavoExEvent::OnSink_UploadLibDataReport(BSTR, long, long, long, BSTR) { return E_NOTIMPL; }
+HRESULT CZumiPictavoExEvent::OnSink_UploadLibDataReport(BSTR, long, long, long, BSTR) {
+  return E_NOTIMPL;
+}
 HRESULT CZumiPictavoExEvent::OnSink_GiveupFocus() { return E_NOTIMPL; }
 HRESULT CZumiPictavoExEvent::OnSink_SizeChanged(long) { return E_NOTIMPL; }
 HRESULT CZumiPictavoExEvent::OnSink_WaterMarkPreview(BSTR, BSTR, BSTR) { return E_NOTIMPL; }

@@ -8,9 +8,8 @@
 #include "ZumiPictavoEx.h"
 #include "control/disp_event.h"
 
-class CZumiPictavoExEvent
-    : public IDispEventImpl<1, CZumiPictavoExEvent, &DIID__IPictavoExEvents,
-                            &LIBID_ZUMIPICTAVOEXLib, 1, 0> {
+class CZumiPictavoExEvent : public IDispEventImpl<1, CZumiPictavoExEvent, &DIID__IPictavoExEvents,
+                                                  &LIBID_ZUMIPICTAVOEXLib, 1, 0> {
  public:
   CZumiPictavoExEvent() = default;
   virtual ~CZumiPictavoExEvent() = default;
@@ -22,7 +21,8 @@ class CZumiPictavoExEvent
   virtual HRESULT OnSink_PrepareToUpload(long value);
   virtual HRESULT OnSink_UploadParams(long value);
   virtual HRESULT OnSink_LeaveControl(long value);
-  virtual HRESULT OnSink_UploadOver(long value1, long value2, long value3, long value4, long value5);
+  virtual HRESULT OnSink_UploadOver(long value1, long value2, long value3, long value4,
+                                    long value5);
   virtual HRESULT OnSink_PrepareToAddPhoto();
   virtual HRESULT OnSink_HowToDrag();
   virtual HRESULT OnSink_AxInited();
@@ -35,7 +35,8 @@ class CZumiPictavoExEvent
   virtual HRESULT OnSink_LocalError(long code, BSTR text1, BSTR text2);
   virtual HRESULT OnSink_DataReport(BSTR text, long value);
   virtual HRESULT OnSink_UploadCompleteDataReport(BSTR text, long value);
-  virtual HRESULT OnSink_UploadLibDataReport(BSTR text1, long value1, long value2, long value3, BSTR text2);
+  virtual HRESULT OnSink_UploadLibDataReport(BSTR text1, long value1, long value2, long value3,
+                                             BSTR text2);
   virtual HRESULT OnSink_GiveupFocus();
   virtual HRESULT OnSink_SizeChanged(long value);
   virtual HRESULT OnSink_WaterMarkPreview(BSTR text1, BSTR text2, BSTR text3);

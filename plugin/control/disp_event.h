@@ -150,9 +150,7 @@ class IDispEventSimpleImpl : public IDispatch, public _IDispEventLocator<nID, pd
     if (info) *info = nullptr;
     return E_NOTIMPL;
   }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return E_NOTIMPL;
-  }
+  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
 
   // Events without a row, or whose description cannot be had, are answered
   // S_OK and go nowhere. Nothing of the sink is touched once the forwarder
@@ -205,8 +203,8 @@ class IDispEventImpl : public IDispEventSimpleImpl<nID, T, pdiid> {
 
   HRESULT GetFuncInfoFromId(const IID& iid, DISPID id, LCID lcid,
                             dispevent::FuncInfo& info) override {
-    return m_typeInfo.GetFuncInfo(this->m_libid, iid, this->m_wMajorVerNum,
-                                  this->m_wMinorVerNum, lcid, id, info);
+    return m_typeInfo.GetFuncInfo(this->m_libid, iid, this->m_wMajorVerNum, this->m_wMinorVerNum,
+                                  lcid, id, info);
   }
 
  protected:

@@ -43,9 +43,11 @@ struct Text {
 const std::vector<Text>& Texts() {
   static const std::vector<Text> texts = {
       {L"Gr\u00fc\u00dfe \u4e2d\u6587 \U0001F600",
-       "Gr\xC3\xBC\xC3\x9F" "e \xE4\xB8\xAD\xE6\x96\x87 \xF0\x9F\x98\x80"},
+       "Gr\xC3\xBC\xC3\x9F"
+       "e \xE4\xB8\xAD\xE6\x96\x87 \xF0\x9F\x98\x80"},
       {std::wstring(L"ab\0cd", 5), "ab"},  // cut at the NUL
-      {std::wstring(5000, L'\u00e9'), [] {
+      {std::wstring(5000, L'\u00e9'),
+       [] {
          std::string s;
          for (int i = 0; i < 5000; ++i) s += "\xC3\xA9";
          return s;
@@ -289,8 +291,8 @@ TEST_F(Events, ListenersGoByExactNameOneEach) {
   // Argument checks of "AddEventListener".
   const std::string name = "OnSink_SizeChanged", empty;
   EXPECT_FALSE(page->Call("AddEventListener", {npb::String(name), npb::Object(refused.Object())}));
-  EXPECT_TRUE(page->Call("AddEventListener",
-                         {npb::Int(1), npb::Object(refused.Object()), npb::Int(0)}));
+  EXPECT_TRUE(
+      page->Call("AddEventListener", {npb::Int(1), npb::Object(refused.Object()), npb::Int(0)}));
   EXPECT_TRUE(page->Call("AddEventListener",
                          {npb::String(empty), npb::Object(refused.Object()), npb::Int(0)}));
   EXPECT_TRUE(page->Call("AddEventListener", {npb::String(name), npb::Int(3), npb::Int(0)}));
@@ -467,7 +469,11 @@ TEST_F(Events, ArgumentsAreArrangedAndCoercedOrTheEventIsDropped) {
       {"too few", 1, {I4(1)}, {}, DISP_E_BADPARAMCOUNT, {}},
       {"too many", 1, {I4(1), I4(2), I4(3)}, {}, DISP_E_BADPARAMCOUNT, {}},
       {"named", 2, {Str(L"a"), Str(L"b")}, {0, 1}, S_OK, {StringValue("a"), StringValue("b")}},
-      {"named and positional", 2, {Str(L"second"), Str(L"first")}, {1}, S_OK,
+      {"named and positional",
+       2,
+       {Str(L"second"), Str(L"first")},
+       {1},
+       S_OK,
        {StringValue("first"), StringValue("second")}},
       {"unknown name", 2, {Str(L"a"), Str(L"b")}, {5, 0}, DISP_E_PARAMNOTFOUND, {}},
       {"named twice", 2, {Str(L"a"), Str(L"b")}, {0, 0}, DISP_E_PARAMNOTFOUND, {}},
@@ -500,8 +506,8 @@ std::wstring NewerLogFolder() {
 }
 
 std::string ReadFile(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::string();
   std::string data;
   char buffer[4096];
@@ -553,12 +559,13 @@ TEST_F(EventLog, DeliveriesAreLoggedOnlyWithAListener) {
   EXPECT_EQ(S_OK, Fire(5, one));  // its own line, with or without a listener
   ASSERT_TRUE(Listen(*page, "OnSink_PrepareToUpload", prepare.Object()));
   EXPECT_EQ(S_OK, Fire(5, one));
-  EXPECT_EQ("npCreateAxControl\r\n"
-            "Fire_On : OnSink_UploadProgress\r\n"
-            "CMyAdapter::OnSink_PrepareToUpload\r\n"
-            "CMyAdapter::OnSink_PrepareToUpload\r\n"
-            "Fire_On : OnSink_PrepareToUpload\r\n",
-            Log());
+  EXPECT_EQ(
+      "npCreateAxControl\r\n"
+      "Fire_On : OnSink_UploadProgress\r\n"
+      "CMyAdapter::OnSink_PrepareToUpload\r\n"
+      "CMyAdapter::OnSink_PrepareToUpload\r\n"
+      "Fire_On : OnSink_PrepareToUpload\r\n",
+      Log());
 }
 
 }  // namespace

@@ -22,8 +22,8 @@ int Regsvr32(const std::wstring& options) {
   line.push_back(L'\0');
   STARTUPINFOW startup = {sizeof(startup)};
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process))
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process))
     return -1;
   WaitForSingleObject(process.hProcess, 60000);
   DWORD code = 0;
@@ -49,8 +49,8 @@ struct Stored {
 Stored Read(const wchar_t* name) {
   Stored stored;
   DWORD size = 0;
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, kKey, name, RRF_RT_ANY | RRF_NOEXPAND, &stored.type,
-                   nullptr, &size) != ERROR_SUCCESS)
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, kKey, name, RRF_RT_ANY | RRF_NOEXPAND, &stored.type, nullptr,
+                   &size) != ERROR_SUCCESS)
     return stored;
   stored.bytes.resize(size);
   RegGetValueW(HKEY_LOCAL_MACHINE, kKey, name, RRF_RT_ANY | RRF_NOEXPAND, &stored.type,
@@ -100,8 +100,8 @@ TEST(Registration, Regsvr32RegistersAndUnregistersThePlugin) {
   EXPECT_EQ(0, Regsvr32(L"/s /u"));
   EXPECT_FALSE(KeyExists());
   HKEY parent = nullptr;
-  EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\MozillaPlugins", 0,
-                                         KEY_READ, &parent))
+  EXPECT_EQ(ERROR_SUCCESS,
+            RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\MozillaPlugins", 0, KEY_READ, &parent))
       << "the parent key stays";
   if (parent) RegCloseKey(parent);
 }
@@ -149,8 +149,9 @@ TEST(Registration, ExportsReportWhatTheRegistryRefused) {
 
   // A key that cannot be deleted (it has a key of its own below it).
   HKEY below = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(kKey) + L"\\Below").c_str(),
-                                           0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &below, nullptr));
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegCreateKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(kKey) + L"\\Below").c_str(), 0,
+                            nullptr, 0, KEY_ALL_ACCESS, nullptr, &below, nullptr));
   RegCloseKey(below);
   EXPECT_TRUE(FAILED(unregisterServer()));
   EXPECT_TRUE(KeyExists());
