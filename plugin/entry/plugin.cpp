@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <string_view>
+
 #include "entry/browser_funcs.h"
 #include "entry/instance_reaper.h"
 #include "entry/scriptable_object.h"
@@ -114,7 +116,7 @@ void CPlugin::AddEventListener(const NPString* name, NPObject* listener) {
 // keeps the instance alive until it returns.
 void CPlugin::FireEvent(const char* name, const NPVariant* args, uint32_t argCount) {
   if (!name || m_bDestroyPending) return;
-  auto entry = listenerTable.find(name);
+  auto entry = listenerTable.find(std::string_view(name));
   if (entry == listenerTable.end() || !entry->second) return;
   BusyScope busy(*this);
   ScopedNPObject listener = ScopedNPObject::Retain(entry->second.Get());

@@ -242,7 +242,7 @@ TEST_F(Events, TheSinkIsConnectedOnceAndLeavesBeforeTheControl) {
     EXPECT_EQ(L"Unadvise 1", lines.front());
   }
   // A control whose connection point refuses still serves its methods.
-  Fixture().SetResult(-2, CONNECT_E_CANNOTCONNECT);
+  Fixture().SetResult(-2, CONNECT_E_CANNOTCONNECT);  // the connection point's Advise
   Page page;
   ASSERT_EQ(NPERR_NO_ERROR, page.Attach(320, 240));
   Listener listener;
