@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <tlhelp32.h>
+
 #include <memory>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -248,6 +251,76 @@ TEST_P(DownloadTest, DestructionDeletesUnfinishedTasksOnceAndEndsTheWorker) {
   ASSERT_NE(std::string::npos, destroyed);
   EXPECT_EQ(1u, CountOf(log.substr(destroyed), "CDownload::DeleteTask(). strUrl = " + url));
   EXPECT_EQ(0u, m_recorder.Count(Note::kComplete, id));
+}
+
+DWORD HandleCount() {
+  DWORD count = 0;
+  GetProcessHandleCount(GetCurrentProcess(), &count);
+  return count;
+}
+
+DWORD ThreadCount() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  THREADENTRY32 entry = {sizeof(entry)};
+  DWORD count = 0;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+    if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+  CloseHandle(snapshot);
+  return count;
+}
+
+// Two client threads create and delete tasks while the engine's threads
+// report on the tasks left running.
+TEST_P(DownloadTest, CreateAndDeleteFromTwoThreadsUnderEngineEvents) {
+  // A first download brings up what the process keeps afterwards.
+  EXPECT_EQ(0u, ResultUnder(kFaultNone));
+  Sleep(500);
+  DWORD handlesBefore = HandleCount();
+  DWORD threadsBefore = ThreadCount();
+  ASSERT_NO_FATAL_FAILURE(Connect());
+  const int kPairsPerThread = GetParam() == Form::kCom ? 100 : 500;
+  const int kLiveTasks = 8;
+  std::vector<uint32_t> ids[2];
+  std::vector<uint32_t> live;
+  std::vector<std::wstring> liveFiles;
+  for (int i = 0; i < kLiveTasks; ++i) {
+    liveFiles.push_back(File((L"live" + std::to_wstring(i) + L".bin").c_str()));
+    live.push_back(Create(Task(FileUrl(20000 + i), liveFiles.back())));
+  }
+  std::thread clients[2];
+  for (int t = 0; t < 2; ++t) {
+    clients[t] = std::thread([&, t] {
+      for (int i = 0; i < kPairsPerThread; ++i) {
+        uint32_t id = 0;
+        std::wstring file = File((L"pair" + std::to_wstring(t * 10000 + i) + L".bin").c_str());
+        m_component->CreateTask(Task(FileUrl(30000 + t * 10000 + i), file), id);
+        m_component->DeleteTask(id);
+        ids[t].push_back(id);
+      }
+    });
+  }
+  for (std::thread& client : clients) client.join();
+  std::set<uint32_t> distinct(ids[0].begin(), ids[0].end());
+  distinct.insert(ids[1].begin(), ids[1].end());
+  distinct.insert(live.begin(), live.end());
+  EXPECT_EQ(static_cast<size_t>(2 * kPairsPerThread + kLiveTasks), distinct.size());
+  for (uint32_t id : live) {
+    Note note;
+    ASSERT_TRUE(m_recorder.WaitFor(Note::kComplete, id, 120, &note)) << id;
+    EXPECT_EQ(0u, note.uiValue1);
+  }
+  Sleep(500);
+  for (uint32_t id : live) EXPECT_EQ(1u, m_recorder.Count(Note::kComplete, id));
+  for (const Note& note : m_recorder.Notes())
+    if (note.kind == Note::kComplete) EXPECT_EQ(0u, note.uiValue1) << note.uiTaskID;
+  m_component.reset();
+  for (const std::wstring& file : liveFiles) DeleteFileW(file.c_str());
+  for (int i = 0; i < 2 * 10000; ++i)
+    if (i % 10000 < kPairsPerThread) DeleteFileW(File((L"pair" + std::to_wstring(i) + L".bin").c_str()).c_str());
+  // A leak would show per task; the system's thread pool may keep a worker.
+  EXPECT_TRUE(WaitUntil([&] { return ThreadCount() <= threadsBefore + 2; }, 30))
+      << ThreadCount() << " threads, " << threadsBefore << " before";
+  EXPECT_LE(HandleCount(), handlesBefore + 8) << handlesBefore << " handles before";
 }
 
 INSTANTIATE_TEST_SUITE_P(BothEngines, DownloadTest, ::testing::Values(Form::kCom, Form::kInProcess),

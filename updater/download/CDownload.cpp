@@ -410,11 +410,13 @@ void CDownload::ReleaseTasksOnExit() {
 
 // --- Engine events ---------------------------------------------------------------------
 
+// 0 when no live task has the handle: a handle is no task id, and taking it
+// for one would hand the event to an unrelated task.
 uint32_t CDownload::TaskIdOfHandle(uint32_t uiTaskHandle) {
   fund::lock::scoped_lock guard(m_taskLock);
   for (const auto& entry : m_taskIds)
-    if (entry.second == uiTaskHandle) return entry.first;
-  return uiTaskHandle;
+    if (entry.second == uiTaskHandle && uiTaskHandle != 0) return entry.first;
+  return 0;
 }
 
 long CDownload::OnNotify(const EnginePayload& payload, int32_t iCode, uint32_t uiTaskHandle) {
@@ -425,7 +427,7 @@ long CDownload::OnNotify(const EnginePayload& payload, int32_t iCode, uint32_t u
     m_notify->OnEngineLost();
     return 0;
   }
-  if (payload.IsMissing()) return 0;
+  if (payload.IsMissing() || uiTaskID == 0) return 0;
   switch (iCode) {
     case kEngineEventFileRenamed: {
       std::string name;
