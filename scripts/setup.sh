@@ -14,6 +14,8 @@ packages=(
   mingw-w64-tools mingw-w64-i686-dev
   wine wine32:i386 libwine-dev
   xvfb xauth x11-apps imagemagick fonts-wqy-zenhei
+  # A real proxy server in front of the loopback update host (scripts/run.sh).
+  tinyproxy
   cmake ninja-build make python3 dpkg-dev file clang-format googletest
   # The native, sanitised build of the platform-free core and its fuzz targets.
   clang clang-14 libfuzzer-14-dev libclang-rt-14-dev

@@ -16,7 +16,7 @@
 
 #include "app/file_md5.h"
 #include "test_paths.h"
-#include "updater_resource.h"
+#include "flow_driver.h"
 #include "viewer_process.h"
 
 namespace {
@@ -25,11 +25,12 @@ constexpr wchar_t kUrl[] = L"http://update.orvane.com/ZumiPhotoUpload.exe";
 constexpr wchar_t kSettingsKey[] = L"SOFTWARE\\ORVANE\\ZumiPictavoEx\\Updatesetting";
 constexpr wchar_t kInternetKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 constexpr wchar_t kAppDefaultsKey[] = L"Software\\Wine\\AppDefaults\\ZumiPictavoUpdateSvr.exe";
-constexpr DWORD kRunTimeoutMs = 120000;
 constexpr int kNoDialog = -1;
 
 enum class Engine { kNone, kCom, kCore };
-enum class Answer { kNone, kOk, kCancel, kCancelChecked, kClose };
+using flowdriver::Answer;
+using flowdriver::AnswerDialog;
+using flowdriver::DialogMode;
 enum class Proxy { kLoopback, kClosedPort };
 
 std::string Env(const char* name) {
@@ -139,93 +140,11 @@ void ClearSystemProxy() {
 }
 
 // One running ZumiPictavoUpdateSvr.exe.
-class FlowProcess {
+class FlowProcess : public flowdriver::FlowProcess {
  public:
-  explicit FlowProcess(const std::wstring& params) {
-    std::wstring command = L"\"" + testsupport::BinaryPath(L"ZumiPictavoUpdateSvr.exe") + L"\" \"" + params + L"\"";
-    STARTUPINFOW startup = {sizeof(startup)};
-    m_bStarted = CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                &startup, &m_info) != FALSE;
-  }
-  ~FlowProcess() {
-    if (!m_bStarted) return;
-    if (WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(m_info.hProcess, 99);
-    CloseHandle(m_info.hThread);
-    CloseHandle(m_info.hProcess);
-  }
-  FlowProcess(const FlowProcess&) = delete;
-  FlowProcess& operator=(const FlowProcess&) = delete;
-
-  bool Started() const { return m_bStarted; }
-  DWORD Pid() const { return m_info.dwProcessId; }
-  bool Running() const { return WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT; }
-
-  // The exit status, or 99 after the time-out.
-  int Wait(DWORD timeoutMs = kRunTimeoutMs) const {
-    if (WaitForSingleObject(m_info.hProcess, timeoutMs) != WAIT_OBJECT_0) return 99;
-    DWORD code = 0;
-    GetExitCodeProcess(m_info.hProcess, &code);
-    return static_cast<int>(code);
-  }
-
-  // The visible dialog of this process, or null once the process has ended
-  // or the time-out has passed.
-  HWND WaitForDialog(DWORD timeoutMs = kRunTimeoutMs) const {
-    for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
-      Search search{Pid(), nullptr};
-      EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&search));
-      if (search.found) return search.found;
-      if (!Running()) return nullptr;
-      Sleep(100);
-    }
-    return nullptr;
-  }
-
- private:
-  struct Search {
-    DWORD pid;
-    HWND found;
-  };
-  static BOOL CALLBACK FindDialog(HWND window, LPARAM param) {
-    Search* search = reinterpret_cast<Search*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    wchar_t className[32] = {};
-    GetClassNameW(window, className, 32);
-    if (pid == search->pid && IsWindowVisible(window) && wcscmp(className, L"#32770") == 0) {
-      search->found = window;
-      return FALSE;
-    }
-    return TRUE;
-  }
-
-  PROCESS_INFORMATION m_info = {};
-  bool m_bStarted = false;
+  explicit FlowProcess(const std::wstring& params)
+      : flowdriver::FlowProcess(testsupport::BinaryPath(L"ZumiPictavoUpdateSvr.exe"), params) {}
 };
-
-int DialogMode(HWND dialog) { return IsWindowVisible(GetDlgItem(dialog, IDCANCEL)) ? 0 : 1; }
-
-void Click(HWND dialog, int id, bool wait) {
-  WPARAM command = MAKEWPARAM(id, BN_CLICKED);
-  LPARAM control = reinterpret_cast<LPARAM>(GetDlgItem(dialog, id));
-  if (wait)
-    SendMessageW(dialog, WM_COMMAND, command, control);
-  else
-    PostMessageW(dialog, WM_COMMAND, command, control);
-}
-
-void AnswerDialog(HWND dialog, Answer answer) {
-  switch (answer) {
-    case Answer::kOk: Click(dialog, IDOK, false); break;
-    case Answer::kCancel: Click(dialog, IDCANCEL, false); break;
-    case Answer::kCancelChecked:
-      Click(dialog, IDC_NOREMIND_CHK, true);
-      Click(dialog, IDCANCEL, false);
-      break;
-    case Answer::kClose: Click(dialog, IDC_CLOSE_BTN, false); break;
-    case Answer::kNone: break;
-  }
-}
 
 // The user's mutex of the running upload control.
 class ControlMutex {

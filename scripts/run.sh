@@ -1,0 +1,167 @@
+#!/usr/bin/env bash
+# Runs the update service the way its caller does, end to end, on this
+# machine: a loopback update host serves an installer behind a real proxy
+# server (tinyproxy) that the Wine prefix's system proxy setting names;
+# ZumiPictavoUpdateSvr.exe runs once through the download engine stand-in
+# (Orvanedl.exe over COM) and once with the engine absent (HTTP); its dialog
+# is shown on a virtual X display, photographed and answered; then the log
+# viewer's records, the requests, whether the installer started and the exit
+# status are printed.
+#
+#   scripts/run.sh [--url URL] [--md5 DIGEST] [--message TEXT] [--forced 0|1]
+#                  [--answer ok|cancel|cancel-check|close] [--installer FILE]
+#                  [--direct] [--out DIR]
+#
+#   --url        the installer's URL (default http://update.orvane.com/ZumiPhotoUpload.exe;
+#                the service accepts plain-HTTP URLs of the maker's domains only)
+#   --md5        its digest (default: the digest of the served installer)
+#   --message    the text of the dialog
+#   --forced     1 for a forced update (default 0)
+#   --answer     the button pressed in the dialog (default ok)
+#   --installer  the file the loopback host serves for every request
+#                (default: the installer stand-in, which leaves a marker when started)
+#   --direct     the proxy fetches from the URL's real host instead of the loopback host
+#   --out        where screenshots, logs and records go (default build/run)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="${BUILD_DIR:-$root/build}"
+
+inner_run() {
+  local name=$1 engine=$2
+  local temp="$RUN_WINEPREFIX/drive_c/users/$(id -un)/Temp"
+  local status="$RUN_OUT/status-$name"
+  rm -rf "$status" && mkdir -p "$status"
+  mkdir -p "$temp"
+  rm -f "$temp/ZumiPhotoUpload.exe" "$temp/ZumiPhotoUpload.exe.started" "$temp/Orvanedl.exe" "$temp/brimcore.dll"
+  [ "$engine" = com ] && cp "$build/bin/Orvanedl.exe" "$temp/"
+  "$build/wine-run.sh" reg delete 'HKCU\SOFTWARE\ORVANE\ZumiPictavoEx\Updatesetting' /v IgnoreMD5Value /f >/dev/null 2>&1 || true
+  local requests_before proxy_before
+  requests_before=$(wc -l <"$ZP_FLOW_REQUESTS")
+  proxy_before=$(wc -l <"$RUN_OUT/tinyproxy.log" 2>/dev/null || echo 0)
+
+  "$build/wine-run.sh" explorer "/desktop=zp_run_$name,1024x768,x11" "$(dos "$build/bin/update_run.exe")" \
+    --exe "$(dos "$build/bin/ZumiPictavoUpdateSvr.exe")" --params "$RUN_PARAMS" --answer "$RUN_ANSWER" \
+    --status "$(dos "$status")" --logview "$(dos "$build/bin/logview.exe")" --log "$(dos "$status/records.txt")" \
+    >/dev/null 2>&1 &
+
+  local deadline=$((SECONDS + RUN_TIMEOUT))
+  while [ ! -f "$status/exit.txt" ] && [ $SECONDS -lt $deadline ]; do
+    if [ -f "$status/dialog.txt" ] && [ ! -f "$status/go" ]; then
+      sleep 1  # the layered picture is drawn after the window shows
+      import -window root "$RUN_OUT/dialog-$name.png"
+      touch "$status/go"
+    fi
+    sleep 0.5
+  done
+  # The desktop stays while the engine's server runs; the prefix's stop at the
+  # end ends both.
+
+  echo "=== $name: $( [ "$engine" = com ] && echo 'download engine stand-in (Orvanedl.exe over COM)' || echo 'engine absent (HTTP through libcurl)')"
+  if [ -f "$status/dialog.txt" ]; then
+    echo "dialog: mode $(cat "$status/dialog.txt"), answered '$RUN_ANSWER', screenshot $RUN_OUT/dialog-$name.png"
+  else
+    echo "dialog: none shown"
+  fi
+  echo "log viewer records:"
+  sed 's/^/  /' "$status/records.txt" 2>/dev/null || echo "  (none)"
+  echo "requests at the update host (target, user agent):"
+  tail -n +"$((requests_before + 1))" "$ZP_FLOW_REQUESTS" | sed 's/^/  /'
+  echo "requests through the proxy:"
+  tail -n +"$((proxy_before + 1))" "$RUN_OUT/tinyproxy.log" 2>/dev/null | grep -E 'Request \(|Established' | sed 's/^/  /' || true
+  if [ -z "$RUN_OWN_INSTALLER" ]; then
+    sleep 1
+    [ -f "$temp/ZumiPhotoUpload.exe.started" ] && echo "installer started: yes" || echo "installer started: no"
+  fi
+  local ignore
+  ignore=$("$build/wine-run.sh" reg query 'HKCU\SOFTWARE\ORVANE\ZumiPictavoEx\Updatesetting' /v IgnoreMD5Value 2>/dev/null | tr -d '\r' | awk '/IgnoreMD5Value/ {print $3}') || true
+  echo "IgnoreMD5Value: ${ignore:-(not set)}"
+  if [ -f "$status/exit.txt" ]; then
+    local code
+    code=$(tr -d '\r\n' <"$status/exit.txt")
+    [ "$code" -gt 2147483647 ] && code=$((code - 4294967296))
+    echo "exit status: $code"
+  else
+    echo "exit status: (no end within ${RUN_TIMEOUT}s)"
+  fi
+  echo
+}
+
+dos() { local p=$1; echo "Z:${p//\//\\}"; }
+
+inner() {
+  # A real proxy in front of the loopback host.
+  local proxy_port
+  proxy_port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+  : >"$RUN_OUT/tinyproxy.log"
+  {
+    echo "Port $proxy_port"
+    echo "Listen 127.0.0.1"
+    echo "Timeout 600"
+    echo "MaxClients 20"
+    echo "Allow 127.0.0.1"
+    echo "LogFile \"$RUN_OUT/tinyproxy.log\""
+    echo "LogLevel Info"
+    [ "$RUN_DIRECT" = 1 ] || echo "Upstream http 127.0.0.1:$ZP_FLOW_PORT"
+  } >"$RUN_OUT/tinyproxy.conf"
+  tinyproxy -d -c "$RUN_OUT/tinyproxy.conf" >/dev/null 2>&1 &
+  local proxy=$!
+  local settings='HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings'
+  trap "kill $proxy 2>/dev/null || true; \"$build/wine-run.sh\" reg add '$settings' /v ProxyEnable /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true; \"$build/wine-run.sh\" reg delete '$settings' /v ProxyServer /f >/dev/null 2>&1 || true" EXIT
+  "$build/wine-run.sh" reg add "$settings" /v ProxyEnable /t REG_DWORD /d 1 /f >/dev/null
+  "$build/wine-run.sh" reg add "$settings" /v ProxyServer /d "127.0.0.1:$proxy_port" /f >/dev/null
+  echo "update host 127.0.0.1:$ZP_FLOW_PORT, proxy (tinyproxy) 127.0.0.1:$proxy_port"
+  echo "parameter string: $RUN_PARAMS"
+  echo
+  inner_run engine com
+  inner_run http none
+}
+
+if [ "${1:-}" = "--inner" ]; then
+  inner
+  exit 0
+fi
+
+url=http://update.orvane.com/ZumiPhotoUpload.exe md5= forced=0 answer=ok installer= direct=0
+message="A new version of the photo upload control is ready. Install it now?"
+out="$build/run"
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --url) url=$2; shift 2 ;;
+    --md5) md5=$2; shift 2 ;;
+    --message) message=$2; shift 2 ;;
+    --forced) forced=$2; shift 2 ;;
+    --answer) answer=$2; shift 2 ;;
+    --installer) installer=$2; shift 2 ;;
+    --direct) direct=1; shift ;;
+    --out) out=$2; shift 2 ;;
+    -h|--help) sed -n '2,25p' "$0"; exit 0 ;;
+    *) echo "unknown option $1 (see --help)" >&2; exit 2 ;;
+  esac
+done
+
+# Set-up and build, when needed.
+if ! command -v tinyproxy >/dev/null || ! command -v wine >/dev/null || ! command -v xvfb-run >/dev/null ||
+  ! command -v import >/dev/null || [ ! -f "$root/.deps/curl/lib/libcurl.a" ]; then
+  "$root/scripts/setup.sh"
+fi
+if [ ! -f "$build/build.ninja" ]; then
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+fi
+cmake --build "$build" -j2 --target ZumiPictavoUpdateSvr Orvanedl brimcore sample_installer logview update_run
+
+own_installer=1
+[ -n "$installer" ] || { installer="$build/bin/sample_installer.exe"; own_installer=; }
+[ -n "$md5" ] || md5=$(md5sum "$installer" | cut -d' ' -f1)
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+
+export RUN_PARAMS="$url|$md5|1.0.0.2|$message|$forced" RUN_ANSWER="$answer" RUN_OUT="$out"
+export RUN_DIRECT="$direct" RUN_OWN_INSTALLER="$own_installer" RUN_TIMEOUT="${RUN_TIMEOUT:-600}"
+export RUN_WINEPREFIX="$build/wineprefix"
+"$build/wine-run.sh" --start
+status=0
+python3 "$root/tests/update_flow/flow_server.py" --installer "$installer" -- \
+  xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --inner || status=$?
+# Ends what the runs left in the prefix (the engine's server among them).
+"$build/wine-run.sh" --stop
+exit $status
