@@ -32,6 +32,10 @@ using flowdriver::Answer;
 using flowdriver::AnswerDialog;
 using flowdriver::DialogMode;
 enum class Proxy { kLoopback, kClosedPort };
+// What else differs from a plain run: the prefix reports Windows XP; a folder
+// stands where the installer is to be written; a temporary folder longer
+// than a path.
+enum class Setup { kPlain, kWindowsXp, kTargetIsFolder, kLongTemp };
 
 std::string Env(const char* name) {
   const char* value = std::getenv(name);
@@ -48,10 +52,24 @@ std::wstring UnixToWindows(const std::string& path) {
   return result;
 }
 
-std::wstring TempDir() {
-  wchar_t buffer[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, buffer);
-  return buffer;
+// The temporary folder as the test started with it (a case may change TMP).
+const std::wstring& TempDir() {
+  static const std::wstring dir = [] {
+    wchar_t buffer[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, buffer);
+    return std::wstring(buffer);
+  }();
+  return dir;
+}
+
+// TMP as the test started with it.
+void RestoreTmp() {
+  static const std::wstring original = [] {
+    wchar_t buffer[1024] = {};
+    GetEnvironmentVariableW(L"TMP", buffer, 1024);
+    return std::wstring(buffer);
+  }();
+  SetEnvironmentVariableW(L"TMP", original.empty() ? nullptr : original.c_str());
 }
 
 std::wstring TargetPath() { return TempDir() + L"ZumiPhotoUpload.exe"; }
@@ -176,7 +194,7 @@ struct FlowCase {
   const wchar_t* params;
   Engine engine;
   const wchar_t* storedIgnore;  // preset "IgnoreMD5Value", or null
-  bool windowsXp;
+  Setup setup;
   Proxy proxy;
   Answer answer;
   int expectedExit;
@@ -189,34 +207,38 @@ struct FlowCase {
 void PrintTo(const FlowCase& c, std::ostream* os) { *os << c.name; }
 
 const FlowCase kCases[] = {
-    {"four_fields", L"{URL}|{MD5}|x|Hello", Engine::kCore, nullptr, false, Proxy::kLoopback, Answer::kNone,
+    {"four_fields", L"{URL}|{MD5}|x|Hello", Engine::kCore, nullptr, Setup::kPlain, Proxy::kLoopback, Answer::kNone,
      -1, kNoDialog, false, false, nullptr},
-    {"outside_vendor_domain", L"http://update.example.com/a.exe|{MD5}|x|Hello|0", Engine::kCore, nullptr, false,
+    {"outside_vendor_domain", L"http://update.example.com/a.exe|{MD5}|x|Hello|0", Engine::kCore, nullptr, Setup::kPlain,
      Proxy::kLoopback, Answer::kNone, -1, kNoDialog, false, false, nullptr},
-    {"http_engine_absent_ok", L"{URL}|{MD5}|x|Hello|0", Engine::kNone, nullptr, false, Proxy::kLoopback,
+    {"http_engine_absent_ok", L"{URL}|{MD5}|x|Hello|0", Engine::kNone, nullptr, Setup::kPlain, Proxy::kLoopback,
      Answer::kOk, 0, 0, true, true, nullptr},
-    {"com_engine_ok", L"{URL}|{MD5}|x|Hello|0", Engine::kCom, nullptr, false, Proxy::kLoopback, Answer::kOk, 0,
+    {"com_engine_ok", L"{URL}|{MD5}|x|Hello|0", Engine::kCom, nullptr, Setup::kPlain, Proxy::kLoopback, Answer::kOk, 0,
      0, true, true, nullptr},
     {"doubled_and_leading_separators_forced_close", L"||{URL}||{MD5}|x|Hello|1|more|fields", Engine::kCore,
-     nullptr, false, Proxy::kLoopback, Answer::kClose, 0, 1, true, true, nullptr},
-    {"field5_one_blank_not_forced", L"{URL}|{MD5}|x|Hello|1 ", Engine::kCore, nullptr, false, Proxy::kLoopback,
+     nullptr, Setup::kPlain, Proxy::kLoopback, Answer::kClose, 0, 1, true, true, nullptr},
+    {"field5_one_blank_not_forced", L"{URL}|{MD5}|x|Hello|1 ", Engine::kCore, nullptr, Setup::kPlain, Proxy::kLoopback,
      Answer::kOk, 0, 0, true, true, nullptr},
-    {"field5_zero_one_cancel_stores_nothing", L"{URL}|{MD5}|x|Hello|01", Engine::kCore, nullptr, false,
+    {"field5_zero_one_cancel_stores_nothing", L"{URL}|{MD5}|x|Hello|01", Engine::kCore, nullptr, Setup::kPlain,
      Proxy::kLoopback, Answer::kCancel, 0, 0, false, true, nullptr},
-    {"cancel_checked_stores_digest", L"{URL}|{MD5}|x|Hello|0", Engine::kCore, nullptr, false, Proxy::kLoopback,
+    {"cancel_checked_stores_digest", L"{URL}|{MD5}|x|Hello|0", Engine::kCore, nullptr, Setup::kPlain, Proxy::kLoopback,
      Answer::kCancelChecked, 0, 0, false, true, L"{MD5}"},
-    {"ignore_value_equal", L"{URL}|{MD5}|x|Hello|0", Engine::kCore, L"{MD5}", false, Proxy::kLoopback,
+    {"ignore_value_equal", L"{URL}|{MD5}|x|Hello|0", Engine::kCore, L"{MD5}", Setup::kPlain, Proxy::kLoopback,
      Answer::kNone, 0, kNoDialog, false, false, L"{MD5}"},
-    {"ignore_value_other_case", L"{URL}|{MD5}|x|Hello|0", Engine::kCore, L"{MD5UP}", false, Proxy::kLoopback,
+    {"ignore_value_other_case", L"{URL}|{MD5}|x|Hello|0", Engine::kCore, L"{MD5UP}", Setup::kPlain, Proxy::kLoopback,
      Answer::kOk, 0, 0, true, true, L"{MD5UP}"},
-    {"uppercase_digest_matches", L"{URL}|{MD5UP}|x|Hello|0", Engine::kCore, nullptr, false, Proxy::kLoopback,
+    {"uppercase_digest_matches", L"{URL}|{MD5UP}|x|Hello|0", Engine::kCore, nullptr, Setup::kPlain, Proxy::kLoopback,
      Answer::kOk, 0, 0, true, true, nullptr},
-    {"wrong_digest", L"{URL}|0123456789abcdef0123456789abcdef|x|Hello|1", Engine::kCore, nullptr, false,
+    {"wrong_digest", L"{URL}|0123456789abcdef0123456789abcdef|x|Hello|1", Engine::kCore, nullptr, Setup::kPlain,
      Proxy::kLoopback, Answer::kNone, -7, kNoDialog, false, true, nullptr},
-    {"unreachable_server", L"{URL}|{MD5}|x|Hello|1", Engine::kNone, nullptr, false, Proxy::kClosedPort,
+    {"unreachable_server", L"{URL}|{MD5}|x|Hello|1", Engine::kNone, nullptr, Setup::kPlain, Proxy::kClosedPort,
      Answer::kNone, -5, kNoDialog, false, false, nullptr},
-    {"windows_xp_no_dialog", L"{URL}|{MD5}|x|Hello|0", Engine::kCore, nullptr, true, Proxy::kLoopback,
+    {"windows_xp_no_dialog", L"{URL}|{MD5}|x|Hello|0", Engine::kCore, nullptr, Setup::kWindowsXp, Proxy::kLoopback,
      Answer::kNone, 0, kNoDialog, true, true, nullptr},
+    {"target_not_writable", L"{URL}|{MD5}|x|Hello|1", Engine::kNone, nullptr, Setup::kTargetIsFolder,
+     Proxy::kLoopback, Answer::kNone, -5, kNoDialog, false, true, nullptr},
+    {"temp_folder_too_long", L"{URL}|{MD5}|x|Hello|1", Engine::kCore, nullptr, Setup::kLongTemp, Proxy::kLoopback,
+     Answer::kNone, -3, kNoDialog, false, false, nullptr},
 };
 
 class UpdateFlowTest : public ::testing::TestWithParam<FlowCase> {
@@ -231,6 +253,8 @@ class UpdateFlowTest : public ::testing::TestWithParam<FlowCase> {
 
   void ResetState() {
     EndEngineServers();
+    RestoreTmp();
+    RemoveDirectoryW(TargetPath().c_str());
     for (const wchar_t* name : {L"ZumiPhotoUpload.exe", L"ZumiPhotoUpload.exe.started", L"Orvanedl.exe",
                                 L"brimcore.dll"})
       Remove(TempDir() + name);
@@ -250,7 +274,9 @@ class UpdateFlowTest : public ::testing::TestWithParam<FlowCase> {
     if (c.engine == Engine::kCore)
       ASSERT_TRUE(CopyFileW(testsupport::BinaryPath(L"brimcore.dll").c_str(), (TempDir() + L"brimcore.dll").c_str(), FALSE));
     if (c.storedIgnore) SetString(HKEY_CURRENT_USER, kSettingsKey, L"IgnoreMD5Value", Fill(c.storedIgnore));
-    if (c.windowsXp) SetString(HKEY_CURRENT_USER, kAppDefaultsKey, L"Version", L"winxp");
+    if (c.setup == Setup::kWindowsXp) SetString(HKEY_CURRENT_USER, kAppDefaultsKey, L"Version", L"winxp");
+    if (c.setup == Setup::kTargetIsFolder) ASSERT_TRUE(CreateDirectoryW(TargetPath().c_str(), nullptr));
+    if (c.setup == Setup::kLongTemp) SetEnvironmentVariableW(L"TMP", (TempDir() + std::wstring(300, L'x')).c_str());
     SetSystemProxy(c.proxy == Proxy::kLoopback ? L"127.0.0.1:" + Wide(Env("ZP_FLOW_PORT")) : L"127.0.0.1:1");
   }
 
