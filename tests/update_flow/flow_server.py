@@ -7,7 +7,9 @@ Runs a command beside the server and exits with the command's status:
 
 The command sees ZP_FLOW_PORT (the server's port on 127.0.0.1),
 ZP_FLOW_INSTALLER (FILE) and ZP_FLOW_REQUESTS (a file to which every request
-is appended as "<request target> <User-Agent>" on a line of its own).
+is appended as "<request target> <User-Agent> <Via>" on a line of its own).
+Where tinyproxy is installed, it runs in front of the server (as a proxy
+whose upstream proxy is the server) and ZP_FLOW_TINYPROXY_PORT names it.
 
 Requests, in origin form or in absolute form (as a proxy receives them):
     .../missing...      404
@@ -19,7 +21,10 @@ import os
 import subprocess
 import sys
 import tempfile
+import shutil
+import socket
 import threading
+import time
 
 
 def make_handler(installer, requests_path, lock):
@@ -31,8 +36,9 @@ def make_handler(installer, requests_path, lock):
 
         def record(self):
             agent = self.headers.get("User-Agent", "-").replace(" ", "_")
+            via = self.headers.get("Via", "-").replace(" ", "_")
             with lock, open(requests_path, "a") as out:
-                out.write("%s %s\n" % (self.path, agent))
+                out.write("%s %s %s\n" % (self.path, agent, via))
 
         def do_GET(self):
             self.record()
@@ -50,6 +56,29 @@ def make_handler(installer, requests_path, lock):
             self.close_connection = True
 
     return Handler
+
+
+def start_tinyproxy(work, upstream_port):
+    """tinyproxy on a free port with the server as its upstream, or None."""
+    if not shutil.which("tinyproxy"):
+        return None, None
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        port = probe.getsockname()[1]
+    conf = os.path.join(work, "tinyproxy.conf")
+    with open(conf, "w") as out:
+        out.write("Port %d\nListen 127.0.0.1\nTimeout 600\nMaxClients 20\nAllow 127.0.0.1\n"
+                  "LogLevel Critical\nUpstream http 127.0.0.1:%d\n" % (port, upstream_port))
+    proxy = subprocess.Popen(["tinyproxy", "-d", "-c", conf],
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    for _ in range(50):
+        try:
+            socket.create_connection(("127.0.0.1", port), timeout=1).close()
+            return proxy, port
+        except OSError:
+            time.sleep(0.1)
+    proxy.kill()
+    return None, None
 
 
 def main():
@@ -70,8 +99,16 @@ def main():
         env.update(ZP_FLOW_PORT=str(server.server_address[1]),
                    ZP_FLOW_INSTALLER=os.path.abspath(args.installer),
                    ZP_FLOW_REQUESTS=requests_path)
-        status = subprocess.call(command, env=env)
-        server.shutdown()
+        proxy, proxy_port = start_tinyproxy(work, server.server_address[1])
+        if proxy:
+            env["ZP_FLOW_TINYPROXY_PORT"] = str(proxy_port)
+        try:
+            status = subprocess.call(command, env=env)
+        finally:
+            if proxy:
+                proxy.terminate()
+                proxy.wait()
+            server.shutdown()
     sys.exit(status)
 
 

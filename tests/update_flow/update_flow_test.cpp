@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -31,7 +32,7 @@ enum class Engine { kNone, kCom, kCore };
 using flowdriver::Answer;
 using flowdriver::AnswerDialog;
 using flowdriver::DialogMode;
-enum class Proxy { kLoopback, kClosedPort };
+enum class Proxy { kLoopback, kClosedPort, kTinyproxy };
 // What else differs from a plain run: the prefix reports Windows XP; a folder
 // stands where the installer is to be written; a temporary folder longer
 // than a path.
@@ -235,6 +236,10 @@ const FlowCase kCases[] = {
      Answer::kNone, -5, kNoDialog, false, false, nullptr},
     {"windows_xp_no_dialog", L"{URL}|{MD5}|x|Hello|0", Engine::kCore, nullptr, Setup::kWindowsXp, Proxy::kLoopback,
      Answer::kNone, 0, kNoDialog, true, true, nullptr},
+    {"http_through_tinyproxy", L"{URL}|{MD5}|x|Hello|1", Engine::kNone, nullptr, Setup::kPlain, Proxy::kTinyproxy,
+     Answer::kOk, 0, 1, true, true, nullptr},
+    {"engine_through_tinyproxy", L"{URL}|{MD5}|x|Hello|1", Engine::kCore, nullptr, Setup::kPlain, Proxy::kTinyproxy,
+     Answer::kOk, 0, 1, true, true, nullptr},
     {"target_not_writable", L"{URL}|{MD5}|x|Hello|1", Engine::kNone, nullptr, Setup::kTargetIsFolder,
      Proxy::kLoopback, Answer::kNone, -5, kNoDialog, false, true, nullptr},
     {"temp_folder_too_long", L"{URL}|{MD5}|x|Hello|1", Engine::kCore, nullptr, Setup::kLongTemp, Proxy::kLoopback,
@@ -277,7 +282,10 @@ class UpdateFlowTest : public ::testing::TestWithParam<FlowCase> {
     if (c.setup == Setup::kWindowsXp) SetString(HKEY_CURRENT_USER, kAppDefaultsKey, L"Version", L"winxp");
     if (c.setup == Setup::kTargetIsFolder) ASSERT_TRUE(CreateDirectoryW(TargetPath().c_str(), nullptr));
     if (c.setup == Setup::kLongTemp) SetEnvironmentVariableW(L"TMP", (TempDir() + std::wstring(300, L'x')).c_str());
-    SetSystemProxy(c.proxy == Proxy::kLoopback ? L"127.0.0.1:" + Wide(Env("ZP_FLOW_PORT")) : L"127.0.0.1:1");
+    const std::map<Proxy, std::string> ports = {
+        {Proxy::kLoopback, Env("ZP_FLOW_PORT")}, {Proxy::kClosedPort, "1"}, {Proxy::kTinyproxy, Env("ZP_FLOW_TINYPROXY_PORT")}};
+    if (ports.at(c.proxy).empty()) GTEST_SKIP() << "tinyproxy is not installed";
+    SetSystemProxy(L"127.0.0.1:" + Wide(ports.at(c.proxy)));
   }
 
   std::wstring m_digest;
@@ -286,6 +294,7 @@ class UpdateFlowTest : public ::testing::TestWithParam<FlowCase> {
 TEST_P(UpdateFlowTest, RunsToItsResult) {
   const FlowCase& c = GetParam();
   Prepare(c);
+  if (IsSkipped()) return;
   ViewerProcess viewer;
   ASSERT_TRUE(viewer.Start(TempDir() + L"update_flow_log.txt", true));
 
@@ -314,6 +323,7 @@ TEST_P(UpdateFlowTest, RunsToItsResult) {
     EXPECT_EQ(0u, request.find("http://update.orvane.com")) << request;
     EXPECT_NE(std::string::npos, request.find("/ZumiPhotoUpload.exe ")) << request;
     EXPECT_EQ(engineDelivered, request.find("Orvanedl") != std::string::npos) << request;
+    EXPECT_EQ(c.proxy == Proxy::kTinyproxy, request.find("tinyproxy") != std::string::npos) << request;
   }
   // A downloaded installer stays, started or not.
   EXPECT_EQ(c.expectRequests, Exists(TargetPath()));
