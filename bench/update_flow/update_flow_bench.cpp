@@ -17,7 +17,8 @@ namespace {
 
 constexpr char kUrl[] = "http://update.orvane.com/ZumiPhotoUpload.exe";
 constexpr double kPrescribedWaitsS = 5 * 2.0;
-constexpr wchar_t kInternetKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+constexpr wchar_t kInternetKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
 std::string Env(const char* name) {
   const char* value = std::getenv(name);
@@ -28,7 +29,8 @@ std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), t
 
 void SetSystemProxy(const std::wstring& server) {
   DWORD enable = server.empty() ? 0 : 1;
-  RegSetKeyValueW(HKEY_CURRENT_USER, kInternetKey, L"ProxyEnable", REG_DWORD, &enable, sizeof(enable));
+  RegSetKeyValueW(HKEY_CURRENT_USER, kInternetKey, L"ProxyEnable", REG_DWORD, &enable,
+                  sizeof(enable));
   if (server.empty())
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kInternetKey, L"ProxyServer");
   else
@@ -75,7 +77,8 @@ int main() {
 
   // What a start and end of the program costs under Wine, for the record.
   auto startup = std::chrono::steady_clock::now();
-  flowdriver::FlowProcess(testsupport::BinaryPath(L"ZumiPictavoUpdateSvr.exe"), L"a|b|c|d").Wait(60000);
+  flowdriver::FlowProcess(testsupport::BinaryPath(L"ZumiPictavoUpdateSvr.exe"), L"a|b|c|d")
+      .Wait(60000);
   const double startEnd = Seconds(startup);
 
   auto start = std::chrono::steady_clock::now();
@@ -87,16 +90,20 @@ int main() {
   double whole = Seconds(start);
   SetSystemProxy(L"");
   if (download < 0 || !dialog || status != 0) {
-    std::fprintf(stderr, "run failed: download %.2f s, dialog %s, exit %d\n", download, dialog ? "yes" : "no",
-                 status);
+    std::fprintf(stderr, "run failed: download %.2f s, dialog %s, exit %d\n", download,
+                 dialog ? "yes" : "no", status);
     return 1;
   }
   const double beyond = whole - download - kPrescribedWaitsS;
-  std::printf("update_flow: whole update %.2f s, download alone %.2f s, prescribed waits %.2f s\n", whole,
-              download, kPrescribedWaitsS);
-  std::printf("update_flow: beyond download and waits %.2f s (goal <= 0.50); ratio (whole - download) / waits "
-              "= %.3f (goal <= %.3f)\n",
-              beyond, (whole - download) / kPrescribedWaitsS, (kPrescribedWaitsS + 0.5) / kPrescribedWaitsS);
-  std::printf("update_flow: of that, starting and ending the program alone takes %.2f s\n", startEnd);
+  std::printf("update_flow: whole update %.2f s, download alone %.2f s, prescribed waits %.2f s\n",
+              whole, download, kPrescribedWaitsS);
+  std::printf(
+      "update_flow: beyond download and waits %.2f s (goal <= 0.50); ratio (whole - download) / "
+      "waits "
+      "= %.3f (goal <= %.3f)\n",
+      beyond, (whole - download) / kPrescribedWaitsS,
+      (kPrescribedWaitsS + 0.5) / kPrescribedWaitsS);
+  std::printf("update_flow: of that, starting and ending the program alone takes %.2f s\n",
+              startEnd);
   return 0;
 }

@@ -24,7 +24,8 @@ namespace {
 
 constexpr wchar_t kUrl[] = L"http://update.orvane.com/ZumiPhotoUpload.exe";
 constexpr wchar_t kSettingsKey[] = L"SOFTWARE\\ORVANE\\ZumiPictavoEx\\Updatesetting";
-constexpr wchar_t kInternetKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+constexpr wchar_t kInternetKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 constexpr wchar_t kAppDefaultsKey[] = L"Software\\Wine\\AppDefaults\\ZumiPictavoUpdateSvr.exe";
 constexpr int kNoDialog = -1;
 
@@ -76,7 +77,9 @@ void RestoreTmp() {
 std::wstring TargetPath() { return TempDir() + L"ZumiPhotoUpload.exe"; }
 std::wstring StartedMarker() { return TargetPath() + L".started"; }
 
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 // Deletes a file, waiting a little for a process that still holds it.
 void Remove(const std::wstring& path) {
@@ -93,14 +96,17 @@ void EndEngineServers() {
   if (snapshot == INVALID_HANDLE_VALUE) return;
   const std::wstring server = TempDir() + L"Orvanedl.exe";
   PROCESSENTRY32W entry = {sizeof(entry)};
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+  for (BOOL more = Process32FirstW(snapshot, &entry); more;
+       more = Process32NextW(snapshot, &entry)) {
     if (_wcsicmp(entry.szExeFile, L"Orvanedl.exe") != 0) continue;
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE,
-                                 FALSE, entry.th32ProcessID);
+    HANDLE process =
+        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
+                    entry.th32ProcessID);
     if (!process) continue;
     wchar_t image[MAX_PATH] = {};
     DWORD length = MAX_PATH;
-    if (QueryFullProcessImageNameW(process, 0, image, &length) && _wcsicmp(image, server.c_str()) == 0) {
+    if (QueryFullProcessImageNameW(process, 0, image, &length) &&
+        _wcsicmp(image, server.c_str()) == 0) {
       TerminateProcess(process, 1);
       WaitForSingleObject(process, 5000);
     }
@@ -134,8 +140,8 @@ void ClearRequests() { std::ofstream(Env("ZP_FLOW_REQUESTS"), std::ios::trunc); 
 bool ReadIgnoreValue(std::wstring& value) {
   wchar_t buffer[512] = {};
   DWORD size = sizeof(buffer);
-  if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, L"IgnoreMD5Value", RRF_RT_REG_SZ, nullptr, buffer,
-                   &size) != ERROR_SUCCESS)
+  if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, L"IgnoreMD5Value", RRF_RT_REG_SZ, nullptr,
+                   buffer, &size) != ERROR_SUCCESS)
     return false;
   value = buffer;
   return true;
@@ -148,13 +154,15 @@ void SetString(HKEY root, const wchar_t* key, const wchar_t* name, const std::ws
 
 void SetSystemProxy(const std::wstring& server) {
   DWORD enable = 1;
-  RegSetKeyValueW(HKEY_CURRENT_USER, kInternetKey, L"ProxyEnable", REG_DWORD, &enable, sizeof(enable));
+  RegSetKeyValueW(HKEY_CURRENT_USER, kInternetKey, L"ProxyEnable", REG_DWORD, &enable,
+                  sizeof(enable));
   SetString(HKEY_CURRENT_USER, kInternetKey, L"ProxyServer", server);
 }
 
 void ClearSystemProxy() {
   DWORD enable = 0;
-  RegSetKeyValueW(HKEY_CURRENT_USER, kInternetKey, L"ProxyEnable", REG_DWORD, &enable, sizeof(enable));
+  RegSetKeyValueW(HKEY_CURRENT_USER, kInternetKey, L"ProxyEnable", REG_DWORD, &enable,
+                  sizeof(enable));
   RegDeleteKeyValueW(HKEY_CURRENT_USER, kInternetKey, L"ProxyServer");
 }
 
@@ -208,42 +216,43 @@ struct FlowCase {
 void PrintTo(const FlowCase& c, std::ostream* os) { *os << c.name; }
 
 const FlowCase kCases[] = {
-    {"four_fields", L"{URL}|{MD5}|x|Hello", Engine::kCore, nullptr, Setup::kPlain, Proxy::kLoopback, Answer::kNone,
-     -1, kNoDialog, false, false, nullptr},
-    {"outside_vendor_domain", L"http://update.example.com/a.exe|{MD5}|x|Hello|0", Engine::kCore, nullptr, Setup::kPlain,
-     Proxy::kLoopback, Answer::kNone, -1, kNoDialog, false, false, nullptr},
-    {"http_engine_absent_ok", L"{URL}|{MD5}|x|Hello|0", Engine::kNone, nullptr, Setup::kPlain, Proxy::kLoopback,
-     Answer::kOk, 0, 0, true, true, nullptr},
-    {"com_engine_ok", L"{URL}|{MD5}|x|Hello|0", Engine::kCom, nullptr, Setup::kPlain, Proxy::kLoopback, Answer::kOk, 0,
-     0, true, true, nullptr},
-    {"doubled_and_leading_separators_forced_close", L"||{URL}||{MD5}|x|Hello|1|more|fields", Engine::kCore,
-     nullptr, Setup::kPlain, Proxy::kLoopback, Answer::kClose, 0, 1, true, true, nullptr},
-    {"field5_one_blank_not_forced", L"{URL}|{MD5}|x|Hello|1 ", Engine::kCore, nullptr, Setup::kPlain, Proxy::kLoopback,
-     Answer::kOk, 0, 0, true, true, nullptr},
-    {"field5_zero_one_cancel_stores_nothing", L"{URL}|{MD5}|x|Hello|01", Engine::kCore, nullptr, Setup::kPlain,
-     Proxy::kLoopback, Answer::kCancel, 0, 0, false, true, nullptr},
-    {"cancel_checked_stores_digest", L"{URL}|{MD5}|x|Hello|0", Engine::kCore, nullptr, Setup::kPlain, Proxy::kLoopback,
-     Answer::kCancelChecked, 0, 0, false, true, L"{MD5}"},
-    {"ignore_value_equal", L"{URL}|{MD5}|x|Hello|0", Engine::kCore, L"{MD5}", Setup::kPlain, Proxy::kLoopback,
-     Answer::kNone, 0, kNoDialog, false, false, L"{MD5}"},
-    {"ignore_value_other_case", L"{URL}|{MD5}|x|Hello|0", Engine::kCore, L"{MD5UP}", Setup::kPlain, Proxy::kLoopback,
-     Answer::kOk, 0, 0, true, true, L"{MD5UP}"},
-    {"uppercase_digest_matches", L"{URL}|{MD5UP}|x|Hello|0", Engine::kCore, nullptr, Setup::kPlain, Proxy::kLoopback,
-     Answer::kOk, 0, 0, true, true, nullptr},
-    {"wrong_digest", L"{URL}|0123456789abcdef0123456789abcdef|x|Hello|1", Engine::kCore, nullptr, Setup::kPlain,
-     Proxy::kLoopback, Answer::kNone, -7, kNoDialog, false, true, nullptr},
-    {"unreachable_server", L"{URL}|{MD5}|x|Hello|1", Engine::kNone, nullptr, Setup::kPlain, Proxy::kClosedPort,
-     Answer::kNone, -5, kNoDialog, false, false, nullptr},
-    {"windows_xp_no_dialog", L"{URL}|{MD5}|x|Hello|0", Engine::kCore, nullptr, Setup::kWindowsXp, Proxy::kLoopback,
-     Answer::kNone, 0, kNoDialog, true, true, nullptr},
-    {"http_through_tinyproxy", L"{URL}|{MD5}|x|Hello|1", Engine::kNone, nullptr, Setup::kPlain, Proxy::kTinyproxy,
-     Answer::kOk, 0, 1, true, true, nullptr},
-    {"engine_through_tinyproxy", L"{URL}|{MD5}|x|Hello|1", Engine::kCore, nullptr, Setup::kPlain, Proxy::kTinyproxy,
-     Answer::kOk, 0, 1, true, true, nullptr},
-    {"target_not_writable", L"{URL}|{MD5}|x|Hello|1", Engine::kNone, nullptr, Setup::kTargetIsFolder,
-     Proxy::kLoopback, Answer::kNone, -5, kNoDialog, false, true, nullptr},
-    {"temp_folder_too_long", L"{URL}|{MD5}|x|Hello|1", Engine::kCore, nullptr, Setup::kLongTemp, Proxy::kLoopback,
-     Answer::kNone, -3, kNoDialog, false, false, nullptr},
+    {"four_fields", L"{URL}|{MD5}|x|Hello", Engine::kCore, nullptr, Setup::kPlain, Proxy::kLoopback,
+     Answer::kNone, -1, kNoDialog, false, false, nullptr},
+    {"outside_vendor_domain", L"http://update.example.com/a.exe|{MD5}|x|Hello|0", Engine::kCore,
+     nullptr, Setup::kPlain, Proxy::kLoopback, Answer::kNone, -1, kNoDialog, false, false, nullptr},
+    {"http_engine_absent_ok", L"{URL}|{MD5}|x|Hello|0", Engine::kNone, nullptr, Setup::kPlain,
+     Proxy::kLoopback, Answer::kOk, 0, 0, true, true, nullptr},
+    {"com_engine_ok", L"{URL}|{MD5}|x|Hello|0", Engine::kCom, nullptr, Setup::kPlain,
+     Proxy::kLoopback, Answer::kOk, 0, 0, true, true, nullptr},
+    {"doubled_and_leading_separators_forced_close", L"||{URL}||{MD5}|x|Hello|1|more|fields",
+     Engine::kCore, nullptr, Setup::kPlain, Proxy::kLoopback, Answer::kClose, 0, 1, true, true,
+     nullptr},
+    {"field5_one_blank_not_forced", L"{URL}|{MD5}|x|Hello|1 ", Engine::kCore, nullptr,
+     Setup::kPlain, Proxy::kLoopback, Answer::kOk, 0, 0, true, true, nullptr},
+    {"field5_zero_one_cancel_stores_nothing", L"{URL}|{MD5}|x|Hello|01", Engine::kCore, nullptr,
+     Setup::kPlain, Proxy::kLoopback, Answer::kCancel, 0, 0, false, true, nullptr},
+    {"cancel_checked_stores_digest", L"{URL}|{MD5}|x|Hello|0", Engine::kCore, nullptr,
+     Setup::kPlain, Proxy::kLoopback, Answer::kCancelChecked, 0, 0, false, true, L"{MD5}"},
+    {"ignore_value_equal", L"{URL}|{MD5}|x|Hello|0", Engine::kCore, L"{MD5}", Setup::kPlain,
+     Proxy::kLoopback, Answer::kNone, 0, kNoDialog, false, false, L"{MD5}"},
+    {"ignore_value_other_case", L"{URL}|{MD5}|x|Hello|0", Engine::kCore, L"{MD5UP}", Setup::kPlain,
+     Proxy::kLoopback, Answer::kOk, 0, 0, true, true, L"{MD5UP}"},
+    {"uppercase_digest_matches", L"{URL}|{MD5UP}|x|Hello|0", Engine::kCore, nullptr, Setup::kPlain,
+     Proxy::kLoopback, Answer::kOk, 0, 0, true, true, nullptr},
+    {"wrong_digest", L"{URL}|0123456789abcdef0123456789abcdef|x|Hello|1", Engine::kCore, nullptr,
+     Setup::kPlain, Proxy::kLoopback, Answer::kNone, -7, kNoDialog, false, true, nullptr},
+    {"unreachable_server", L"{URL}|{MD5}|x|Hello|1", Engine::kNone, nullptr, Setup::kPlain,
+     Proxy::kClosedPort, Answer::kNone, -5, kNoDialog, false, false, nullptr},
+    {"windows_xp_no_dialog", L"{URL}|{MD5}|x|Hello|0", Engine::kCore, nullptr, Setup::kWindowsXp,
+     Proxy::kLoopback, Answer::kNone, 0, kNoDialog, true, true, nullptr},
+    {"http_through_tinyproxy", L"{URL}|{MD5}|x|Hello|1", Engine::kNone, nullptr, Setup::kPlain,
+     Proxy::kTinyproxy, Answer::kOk, 0, 1, true, true, nullptr},
+    {"engine_through_tinyproxy", L"{URL}|{MD5}|x|Hello|1", Engine::kCore, nullptr, Setup::kPlain,
+     Proxy::kTinyproxy, Answer::kOk, 0, 1, true, true, nullptr},
+    {"target_not_writable", L"{URL}|{MD5}|x|Hello|1", Engine::kNone, nullptr,
+     Setup::kTargetIsFolder, Proxy::kLoopback, Answer::kNone, -5, kNoDialog, false, true, nullptr},
+    {"temp_folder_too_long", L"{URL}|{MD5}|x|Hello|1", Engine::kCore, nullptr, Setup::kLongTemp,
+     Proxy::kLoopback, Answer::kNone, -3, kNoDialog, false, false, nullptr},
 };
 
 class UpdateFlowTest : public ::testing::TestWithParam<FlowCase> {
@@ -260,8 +269,8 @@ class UpdateFlowTest : public ::testing::TestWithParam<FlowCase> {
     EndEngineServers();
     RestoreTmp();
     RemoveDirectoryW(TargetPath().c_str());
-    for (const wchar_t* name : {L"ZumiPhotoUpload.exe", L"ZumiPhotoUpload.exe.started", L"Orvanedl.exe",
-                                L"brimcore.dll"})
+    for (const wchar_t* name :
+         {L"ZumiPhotoUpload.exe", L"ZumiPhotoUpload.exe.started", L"Orvanedl.exe", L"brimcore.dll"})
       Remove(TempDir() + name);
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"IgnoreMD5Value");
     RegDeleteKeyW(HKEY_CURRENT_USER, kAppDefaultsKey);
@@ -270,20 +279,28 @@ class UpdateFlowTest : public ::testing::TestWithParam<FlowCase> {
   }
 
   std::wstring Fill(const std::wstring& text) const {
-    return Replace(Replace(Replace(text, L"{URL}", kUrl), L"{MD5UP}", Upper(m_digest)), L"{MD5}", m_digest);
+    return Replace(Replace(Replace(text, L"{URL}", kUrl), L"{MD5UP}", Upper(m_digest)), L"{MD5}",
+                   m_digest);
   }
 
   void Prepare(const FlowCase& c) {
     if (c.engine == Engine::kCom)
-      ASSERT_TRUE(CopyFileW(testsupport::BinaryPath(L"Orvanedl.exe").c_str(), (TempDir() + L"Orvanedl.exe").c_str(), FALSE));
+      ASSERT_TRUE(CopyFileW(testsupport::BinaryPath(L"Orvanedl.exe").c_str(),
+                            (TempDir() + L"Orvanedl.exe").c_str(), FALSE));
     if (c.engine == Engine::kCore)
-      ASSERT_TRUE(CopyFileW(testsupport::BinaryPath(L"brimcore.dll").c_str(), (TempDir() + L"brimcore.dll").c_str(), FALSE));
-    if (c.storedIgnore) SetString(HKEY_CURRENT_USER, kSettingsKey, L"IgnoreMD5Value", Fill(c.storedIgnore));
-    if (c.setup == Setup::kWindowsXp) SetString(HKEY_CURRENT_USER, kAppDefaultsKey, L"Version", L"winxp");
-    if (c.setup == Setup::kTargetIsFolder) ASSERT_TRUE(CreateDirectoryW(TargetPath().c_str(), nullptr));
-    if (c.setup == Setup::kLongTemp) SetEnvironmentVariableW(L"TMP", (TempDir() + std::wstring(300, L'x')).c_str());
-    const std::map<Proxy, std::string> ports = {
-        {Proxy::kLoopback, Env("ZP_FLOW_PORT")}, {Proxy::kClosedPort, "1"}, {Proxy::kTinyproxy, Env("ZP_FLOW_TINYPROXY_PORT")}};
+      ASSERT_TRUE(CopyFileW(testsupport::BinaryPath(L"brimcore.dll").c_str(),
+                            (TempDir() + L"brimcore.dll").c_str(), FALSE));
+    if (c.storedIgnore)
+      SetString(HKEY_CURRENT_USER, kSettingsKey, L"IgnoreMD5Value", Fill(c.storedIgnore));
+    if (c.setup == Setup::kWindowsXp)
+      SetString(HKEY_CURRENT_USER, kAppDefaultsKey, L"Version", L"winxp");
+    if (c.setup == Setup::kTargetIsFolder)
+      ASSERT_TRUE(CreateDirectoryW(TargetPath().c_str(), nullptr));
+    if (c.setup == Setup::kLongTemp)
+      SetEnvironmentVariableW(L"TMP", (TempDir() + std::wstring(300, L'x')).c_str());
+    const std::map<Proxy, std::string> ports = {{Proxy::kLoopback, Env("ZP_FLOW_PORT")},
+                                                {Proxy::kClosedPort, "1"},
+                                                {Proxy::kTinyproxy, Env("ZP_FLOW_TINYPROXY_PORT")}};
     if (ports.at(c.proxy).empty()) GTEST_SKIP() << "tinyproxy is not installed";
     SetSystemProxy(L"127.0.0.1:" + Wide(ports.at(c.proxy)));
   }
@@ -323,7 +340,8 @@ TEST_P(UpdateFlowTest, RunsToItsResult) {
     EXPECT_EQ(0u, request.find("http://update.orvane.com")) << request;
     EXPECT_NE(std::string::npos, request.find("/ZumiPhotoUpload.exe ")) << request;
     EXPECT_EQ(engineDelivered, request.find("Orvanedl") != std::string::npos) << request;
-    EXPECT_EQ(c.proxy == Proxy::kTinyproxy, request.find("tinyproxy") != std::string::npos) << request;
+    EXPECT_EQ(c.proxy == Proxy::kTinyproxy, request.find("tinyproxy") != std::string::npos)
+        << request;
   }
   // A downloaded installer stays, started or not.
   EXPECT_EQ(c.expectRequests, Exists(TargetPath()));
@@ -342,14 +360,17 @@ TEST_P(UpdateFlowTest, RunsToItsResult) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, UpdateFlowTest, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<FlowCase>& info) { return info.param.name; });
+                         [](const ::testing::TestParamInfo<FlowCase>& info) {
+                           return info.param.name;
+                         });
 
 // Instances while the upload control runs: a second one is refused at once;
 // of three started together exactly one goes on, and it goes on once the
 // control has ended.
 class InstanceTest : public UpdateFlowTest {};
 
-int WaitForExits(std::vector<std::unique_ptr<FlowProcess>>& flows, size_t count, std::vector<int>& codes) {
+int WaitForExits(std::vector<std::unique_ptr<FlowProcess>>& flows, size_t count,
+                 std::vector<int>& codes) {
   for (int i = 0; i < 300; ++i) {
     codes.clear();
     for (auto& flow : flows)
@@ -362,7 +383,8 @@ int WaitForExits(std::vector<std::unique_ptr<FlowProcess>>& flows, size_t count,
 
 TEST_F(InstanceTest, OnlyOneInstanceGoesOnAndWaitsForTheControl) {
   Prepare(kCases[2]);
-  ASSERT_TRUE(CopyFileW(testsupport::BinaryPath(L"brimcore.dll").c_str(), (TempDir() + L"brimcore.dll").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(testsupport::BinaryPath(L"brimcore.dll").c_str(),
+                        (TempDir() + L"brimcore.dll").c_str(), FALSE));
   ControlMutex control;
   const std::wstring params = Fill(L"{URL}|{MD5}|x|Hello|0");
   std::vector<std::unique_ptr<FlowProcess>> flows;

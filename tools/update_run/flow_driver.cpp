@@ -51,7 +51,9 @@ FlowProcess::~FlowProcess() {
   CloseHandle(m_info.hProcess);
 }
 
-bool FlowProcess::Running() const { return WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT; }
+bool FlowProcess::Running() const {
+  return WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT;
+}
 
 int FlowProcess::Wait(DWORD timeoutMs) const {
   if (WaitForSingleObject(m_info.hProcess, timeoutMs) != WAIT_OBJECT_0) return 99;
@@ -75,14 +77,21 @@ int DialogMode(HWND dialog) { return IsWindowVisible(GetDlgItem(dialog, IDCANCEL
 
 void AnswerDialog(HWND dialog, Answer answer) {
   switch (answer) {
-    case Answer::kOk: Click(dialog, IDOK, false); break;
-    case Answer::kCancel: Click(dialog, IDCANCEL, false); break;
+    case Answer::kOk:
+      Click(dialog, IDOK, false);
+      break;
+    case Answer::kCancel:
+      Click(dialog, IDCANCEL, false);
+      break;
     case Answer::kCancelChecked:
       Click(dialog, IDC_NOREMIND_CHK, true);
       Click(dialog, IDCANCEL, false);
       break;
-    case Answer::kClose: Click(dialog, IDC_CLOSE_BTN, false); break;
-    case Answer::kNone: break;
+    case Answer::kClose:
+      Click(dialog, IDC_CLOSE_BTN, false);
+      break;
+    case Answer::kNone:
+      break;
   }
 }
 
@@ -90,8 +99,10 @@ bool ParseAnswer(const std::wstring& text, Answer& answer) {
   static const struct {
     const wchar_t* name;
     Answer answer;
-  } kAnswers[] = {{L"ok", Answer::kOk}, {L"cancel", Answer::kCancel},
-                  {L"cancel-check", Answer::kCancelChecked}, {L"close", Answer::kClose}};
+  } kAnswers[] = {{L"ok", Answer::kOk},
+                  {L"cancel", Answer::kCancel},
+                  {L"cancel-check", Answer::kCancelChecked},
+                  {L"close", Answer::kClose}};
   for (const auto& entry : kAnswers)
     if (text == entry.name) {
       answer = entry.answer;

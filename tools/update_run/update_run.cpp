@@ -25,12 +25,18 @@ struct Options {
 bool ParseOptions(int argc, wchar_t** argv, Options& options) {
   for (int i = 1; i + 1 < argc; i += 2) {
     std::wstring name = argv[i], value = argv[i + 1];
-    if (name == L"--exe") options.exe = value;
-    else if (name == L"--params") options.params = value;
-    else if (name == L"--status") options.status = value;
-    else if (name == L"--logview") options.logview = value;
-    else if (name == L"--log") options.log = value;
-    else if (name != L"--answer" || !flowdriver::ParseAnswer(value, options.answer)) return false;
+    if (name == L"--exe")
+      options.exe = value;
+    else if (name == L"--params")
+      options.params = value;
+    else if (name == L"--status")
+      options.status = value;
+    else if (name == L"--logview")
+      options.logview = value;
+    else if (name == L"--log")
+      options.log = value;
+    else if (name != L"--answer" || !flowdriver::ParseAnswer(value, options.answer))
+      return false;
   }
   return !options.exe.empty() && !options.status.empty();
 }
@@ -57,8 +63,8 @@ class Viewer {
     if (exe.empty()) return;
     std::wstring command = L"\"" + exe + L"\" --out \"" + log + L"\" --minimized";
     STARTUPINFOW startup = {sizeof(startup)};
-    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &m_info))
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &m_info))
       return;
     for (int i = 0; i < 200 && !m_window; ++i, Sleep(100))
       m_window = FindWindowW(L"LogView_zumipcmgr", nullptr);
@@ -66,7 +72,8 @@ class Viewer {
   ~Viewer() {
     if (!m_info.hProcess) return;
     if (m_window) PostMessageW(m_window, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(m_info.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(m_info.hProcess, 1);
+    if (WaitForSingleObject(m_info.hProcess, 10000) != WAIT_OBJECT_0)
+      TerminateProcess(m_info.hProcess, 1);
     CloseHandle(m_info.hThread);
     CloseHandle(m_info.hProcess);
   }
@@ -83,8 +90,9 @@ class Viewer {
 int wmain(int argc, wchar_t** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) {
-    fwprintf(stderr, L"usage: update_run.exe --exe SVR --params STRING --answer ANSWER --status DIR "
-                     L"[--logview VIEWER --log FILE]\n");
+    fwprintf(stderr,
+             L"usage: update_run.exe --exe SVR --params STRING --answer ANSWER --status DIR "
+             L"[--logview VIEWER --log FILE]\n");
     return 2;
   }
   const std::wstring status = options.status + L"\\";

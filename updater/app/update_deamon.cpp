@@ -53,7 +53,8 @@ bool FileExists(const std::wstring& strPath) {
 bool WriteWholeFile(const std::wstring& strPath, const std::string& strBody) {
   FILE* pFile = _wfopen(strPath.c_str(), L"wb");
   if (!pFile) return false;
-  bool bWritten = strBody.empty() || fwrite(strBody.data(), 1, strBody.size(), pFile) == strBody.size();
+  bool bWritten =
+      strBody.empty() || fwrite(strBody.data(), 1, strBody.size(), pFile) == strBody.size();
   bool bClosed = fclose(pFile) == 0;
   return bWritten && bClosed;
 }
