@@ -190,6 +190,9 @@ TEST_F(ControlCalls, GettersHandBackTheControlsValues) {
   Fixture().SetOutLong(11, 0);
   ASSERT_TRUE(page_->Call("HaveSetUploadInfo", {}, &result));
   EXPECT_FALSE(result.value.boolValue);
+  Fixture().SetOutLong(11, -1);  // VARIANT_TRUE, as a COM flag may come back
+  ASSERT_TRUE(page_->Call("HaveSetUploadInfo", {}, &result));
+  EXPECT_TRUE(result.value.boolValue);
 
   Fixture().SetOutString(10, L"k\u00E9y-1", 5);
   ASSERT_TRUE(page_->Call("GetUploadKey", {}, &result));

@@ -218,6 +218,9 @@ TEST_F(Methods, GettersHandBackTheirValues) {
   fake.outLong = 0;
   EXPECT_TRUE(Call("HaveSetUploadInfo", {}));
   EXPECT_FALSE(result.value.boolValue);
+  fake.outLong = -1;
+  EXPECT_TRUE(Call("HaveSetUploadInfo", {}));
+  EXPECT_TRUE(result.value.boolValue);
 
   fake.outText = L"key-\u00e9";
   EXPECT_TRUE(Call("GetUploadKey", {}));
