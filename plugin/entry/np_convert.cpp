@@ -53,8 +53,18 @@ std::string ToUtf8(const wchar_t* text, size_t length) {
   return utf8;
 }
 
+// Every string handed to script comes through here (method results and
+// event arguments): short texts are encoded in one pass through a stack
+// buffer (a UTF-16 unit never takes more than 3 UTF-8 bytes).
 bool StringOut(const wchar_t* text, MemAllocFn alloc, NPVariant* result) {
-  std::string utf8 = ToUtf8(text, text ? wcslen(text) : 0);
+  const int chars = text ? static_cast<int>(wcslen(text)) : 0;
+  if (chars > 0 && chars <= 256) {
+    char local[768];
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, text, chars, local, sizeof(local), nullptr, nullptr);
+    return StringOutUtf8(local, bytes > 0 ? static_cast<size_t>(bytes) : 0, alloc, result);
+  }
+  std::string utf8 = ToUtf8(text, static_cast<size_t>(chars));
   return StringOutUtf8(utf8.data(), utf8.size(), alloc, result);
 }
 

@@ -4,8 +4,12 @@
 
 #include "entry/np_convert.h"
 
-HRESULT CPropertyBag::QueryInterface(REFIID, void** out) {
+// Only the bag's own interfaces: a caller given this object for another
+// interface would call into the wrong vtable.
+HRESULT CPropertyBag::QueryInterface(REFIID iid, void** out) {
   if (!out) return E_POINTER;
+  *out = nullptr;
+  if (iid != IID_IUnknown && iid != IID_IPropertyBag) return E_NOINTERFACE;
   *out = static_cast<IPropertyBag*>(this);
   return S_OK;
 }

@@ -38,6 +38,13 @@ class FakeControl : public IPictavoEx, public IPersistPropertyBag {
   bool persistable = true;
   HRESULT loadResult = S_OK;
   std::vector<BagRead> readsOnLoad;  // filled in by Load
+  // Interfaces that Load asks the bag for; the answers land in bagAnswers.
+  std::vector<IID> bagQueries;
+  struct BagAnswer {
+    HRESULT result;
+    void* object;
+  };
+  std::vector<BagAnswer> bagAnswers;
 
   std::vector<ControlCall> calls;
   std::vector<BagRead> readsDone;
@@ -70,6 +77,12 @@ class FakeControl : public IPictavoEx, public IPersistPropertyBag {
   HRESULT STDMETHODCALLTYPE GetClassID(CLSID*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE InitNew() override { return S_OK; }
   HRESULT STDMETHODCALLTYPE Load(IPropertyBag* bag, IErrorLog* log) override {
+    for (const IID& iid : bagQueries) {
+      void* object = reinterpret_cast<void*>(1);
+      HRESULT hr = bag->QueryInterface(iid, &object);
+      bagAnswers.push_back(BagAnswer{hr, object});
+      if (SUCCEEDED(hr) && object) static_cast<IUnknown*>(object)->Release();
+    }
     for (BagRead read : readsOnLoad) {
       VARIANT var;
       VariantInit(&var);

@@ -281,6 +281,27 @@ TEST_F(Methods, BagAnswersOnlyItsOwnNameTypeAndOnce) {
   EXPECT_EQ(L"tok\u00e9n", fake.readsDone.back().text);
 }
 
+// A control asking the bag for anything but IUnknown or IPropertyBag (such as
+// IPropertyBag2, whose vtable differs) must be refused.
+TEST_F(Methods, BagAnswersOnlyItsOwnInterfaces) {
+  const struct {
+    IID iid;
+    bool answered;
+  } kCases[] = {{IID_IUnknown, true},          {IID_IPropertyBag, true},
+                {IID_IPropertyBag2, false},    {IID_IDispatch, false},
+                {IID_IPersistPropertyBag, false}, {IID_IErrorLog, false}};
+  for (const auto& c : kCases) fake.bagQueries.push_back(c.iid);
+  NPVariant value = Str("1");
+  EXPECT_TRUE(settings.at("StyleType")->Set(&value));
+  ASSERT_EQ(fake.bagQueries.size(), fake.bagAnswers.size());
+  for (size_t i = 0; i < fake.bagAnswers.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(kCases[i].answered ? S_OK : E_NOINTERFACE, fake.bagAnswers[i].result);
+    EXPECT_EQ(kCases[i].answered, fake.bagAnswers[i].object != nullptr);
+  }
+  EXPECT_EQ(fake.bagAnswers[0].object, fake.bagAnswers[1].object);
+}
+
 TEST_F(Methods, SettingFailsWhenTheControlCannotLoad) {
   NPVariant value = Str("1");
   fake.loadResult = E_INVALIDARG;
