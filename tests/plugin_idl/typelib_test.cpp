@@ -121,8 +121,9 @@ TEST_F(TypeLibrary, Identity) {
   EXPECT_EQ(S_OK, lib->GetTypeInfoOfGuid(clsid, &coclass));
 }
 
-TEST_F(TypeLibrary, InterfacePositionsAndParameters) {
-  // The dual interface's dispatch description leads to its vtable description.
+// The vtable description of IPictavoEx: the dual interface's dispatch
+// description leads to it.
+void VtableInfo(ITypeLib* lib, Microsoft::WRL::ComPtr<ITypeInfo>* vtable) {
   Microsoft::WRL::ComPtr<ITypeInfo> owner;
   ASSERT_EQ(S_OK, lib->GetTypeInfoOfGuid(IID_IPictavoEx, &owner));
   {
@@ -137,6 +138,12 @@ TEST_F(TypeLibrary, InterfacePositionsAndParameters) {
       owner = vtableInfo;
     }
   }
+  *vtable = owner;
+}
+
+TEST_F(TypeLibrary, InterfacePositionsAndParameters) {
+  Microsoft::WRL::ComPtr<ITypeInfo> owner;
+  ASSERT_NO_FATAL_FAILURE(VtableInfo(lib, &owner));
   ITypeInfo* info = owner.Get();
   ScopedTypeAttr attr(info);
   ASSERT_EQ(TKIND_INTERFACE, attr->typekind);
@@ -145,34 +152,50 @@ TEST_F(TypeLibrary, InterfacePositionsAndParameters) {
   for (UINT i = 0; i < attr->cFuncs; ++i) {
     FUNCDESC* func = nullptr;
     ASSERT_EQ(S_OK, info->GetFuncDesc(i, &func));
-    std::wstring name = Name(info, func->memid);
-    seen[name] = func->oVft / static_cast<int>(sizeof(void*));
-    for (const Operation& op : kOperations) {
-      std::wstring wanted(op.name, op.name + strlen(op.name));
-      if (wanted != name) continue;
-      std::string rules = op.rules;
-      size_t params = rules.size() + (op.out == '-' ? 0 : 1);
-      EXPECT_EQ(static_cast<SHORT>(params), func->cParams) << op.name;
-      for (size_t p = 0; p < rules.size() && p < static_cast<size_t>(func->cParams); ++p)
-        EXPECT_EQ(rules[p] == 'S' ? VT_BSTR : VT_I4, func->lprgelemdescParam[p].tdesc.vt)
-            << op.name << " parameter " << p;
-      if (op.out != '-' && static_cast<size_t>(func->cParams) == params) {
-        const TYPEDESC& out = func->lprgelemdescParam[rules.size()].tdesc;
-        ASSERT_EQ(VT_PTR, out.vt) << op.name;
-        EXPECT_EQ(op.out == 'S' ? VT_BSTR : VT_I4, out.lptdesc->vt) << op.name;
-      }
-    }
+    seen[Name(info, func->memid)] = func->oVft / static_cast<int>(sizeof(void*));
     info->ReleaseFuncDesc(func);
-  }
-  for (const Operation& op : kOperations) {
-    std::wstring name(op.name, op.name + strlen(op.name));
-    ASSERT_EQ(1u, seen.count(name)) << op.name;
-    EXPECT_EQ(op.position, seen[name]) << op.name;
   }
   EXPECT_EQ(19, seen[L"Reserved19"]);
   EXPECT_EQ(38, seen[L"Reserved38"]);
   EXPECT_EQ(39, seen[L"Reserved39"]);
 }
+
+// One case per operation that a script method reaches, named after it.
+class EachOperation : public TypeLibrary, public ::testing::WithParamInterface<Operation> {};
+
+TEST_P(EachOperation, HasItsPositionAndParameterTypes) {
+  const Operation& op = GetParam();
+  Microsoft::WRL::ComPtr<ITypeInfo> owner;
+  ASSERT_NO_FATAL_FAILURE(VtableInfo(lib, &owner));
+  ITypeInfo* info = owner.Get();
+  ScopedTypeAttr attr(info);
+  const std::wstring wanted(op.name, op.name + strlen(op.name));
+  int found = 0;
+  for (UINT i = 0; i < attr->cFuncs; ++i) {
+    FUNCDESC* func = nullptr;
+    ASSERT_EQ(S_OK, info->GetFuncDesc(i, &func));
+    if (Name(info, func->memid) == wanted) {
+      ++found;
+      EXPECT_EQ(op.position, func->oVft / static_cast<int>(sizeof(void*)));
+      std::string rules = op.rules;
+      size_t params = rules.size() + (op.out == '-' ? 0 : 1);
+      EXPECT_EQ(static_cast<SHORT>(params), func->cParams);
+      for (size_t p = 0; p < rules.size() && p < static_cast<size_t>(func->cParams); ++p)
+        EXPECT_EQ(rules[p] == 'S' ? VT_BSTR : VT_I4, func->lprgelemdescParam[p].tdesc.vt)
+            << "parameter " << p;
+      if (op.out != '-' && static_cast<size_t>(func->cParams) == params) {
+        const TYPEDESC& out = func->lprgelemdescParam[rules.size()].tdesc;
+        EXPECT_EQ(VT_PTR, out.vt);
+        if (out.vt == VT_PTR) EXPECT_EQ(op.out == 'S' ? VT_BSTR : VT_I4, out.lptdesc->vt);
+      }
+    }
+    info->ReleaseFuncDesc(func);
+  }
+  EXPECT_EQ(1, found);
+}
+
+INSTANTIATE_TEST_SUITE_P(ControlTable, EachOperation, ::testing::ValuesIn(kOperations),
+                         testsupport::MethodName());
 
 TEST_F(TypeLibrary, EventsWithTheirDispidsAndParameters) {
   Microsoft::WRL::ComPtr<ITypeInfo> owner;  // released after the type attributes below
