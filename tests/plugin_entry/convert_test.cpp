@@ -96,7 +96,8 @@ TEST(StringIn, Utf8IsDecodedAndCutAtNul) {
     b = npconv::StringIn(npbrowser::String(text));
     EXPECT_EQ(std::wstring(bytes - 1, L'a'), BstrText(b)) << bytes;
     SysFreeString(b);
-    EXPECT_EQ(std::wstring(bytes - 1, L'a'), npconv::StringInText(npbrowser::String(text).value.stringValue));
+    EXPECT_EQ(std::wstring(bytes - 1, L'a'),
+              npconv::StringInText(npbrowser::String(text).value.stringValue));
   }
   b = npconv::StringIn(npbrowser::String(""));
   ASSERT_NE(nullptr, b);

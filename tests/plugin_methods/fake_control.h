@@ -68,8 +68,11 @@ class FakeControl : public IPictavoEx, public IPersistPropertyBag {
   // IDispatch: the plug-in never goes this way.
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                   UINT*) override {
     return E_NOTIMPL;
   }
 
@@ -126,6 +129,7 @@ class FakeControl : public IPictavoEx, public IPersistPropertyBag {
     return result;
   }
   BSTR OutText() const {
-    return outTextIsNull ? nullptr : SysAllocStringLen(outText.data(), static_cast<UINT>(outText.size()));
+    return outTextIsNull ? nullptr
+                         : SysAllocStringLen(outText.data(), static_cast<UINT>(outText.size()));
   }
 };

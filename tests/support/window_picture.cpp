@@ -64,7 +64,8 @@ bool SavePicture(HWND window, const wchar_t* path, const std::vector<POINT>& pro
   GetWindowRect(window, &rect);
   ScreenDc screen;
   HDC memory = CreateCompatibleDC(screen.Get());
-  HBITMAP bitmap = CreateCompatibleBitmap(screen.Get(), rect.right - rect.left, rect.bottom - rect.top);
+  HBITMAP bitmap =
+      CreateCompatibleBitmap(screen.Get(), rect.right - rect.left, rect.bottom - rect.top);
   HGDIOBJ old = SelectObject(memory, bitmap);
   PrintTree(window, window, memory);
   for (const POINT& probe : probes)
@@ -103,10 +104,10 @@ int CheckHostedControlPicture(HWND top, HWND plugin, HWND control, const wchar_t
     bool control;
   };
   const Probe probes[] = {
-      {{area.left + in, area.top + in}, true},          {{area.right - in, area.top + in}, true},
-      {{area.left + in, area.bottom - in}, true},       {{area.right - in, area.bottom - in}, true},
-      {{area.left - out, area.top + in}, false},        {{area.right + out, area.bottom - in}, false},
-      {{area.left + in, area.top - out}, false},        {{area.right - in, area.bottom + out}, false},
+      {{area.left + in, area.top + in}, true},    {{area.right - in, area.top + in}, true},
+      {{area.left + in, area.bottom - in}, true}, {{area.right - in, area.bottom - in}, true},
+      {{area.left - out, area.top + in}, false},  {{area.right + out, area.bottom - in}, false},
+      {{area.left + in, area.top - out}, false},  {{area.right - in, area.bottom + out}, false},
   };
   std::vector<POINT> points;
   for (const Probe& probe : probes) points.push_back(probe.point);
@@ -117,8 +118,8 @@ int CheckHostedControlPicture(HWND top, HWND plugin, HWND control, const wchar_t
   }
   for (size_t i = 0; i < points.size(); ++i) {
     if ((colours[i] == controlColour) == probes[i].control) continue;
-    fwprintf(stderr, L"(%ld,%ld): %06lx, the control's colour should %lsshow there\n",
-             points[i].x, points[i].y, static_cast<unsigned long>(colours[i]),
+    fwprintf(stderr, L"(%ld,%ld): %06lx, the control's colour should %lsshow there\n", points[i].x,
+             points[i].y, static_cast<unsigned long>(colours[i]),
              probes[i].control ? L"" : L"not ");
     ++problems;
   }
