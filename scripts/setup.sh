@@ -14,7 +14,9 @@ packages=(
   mingw-w64-tools mingw-w64-i686-dev
   wine wine32:i386 libwine-dev
   xvfb xauth x11-apps imagemagick fonts-wqy-zenhei
-  cmake ninja-build make python3 dpkg-dev file
+  cmake ninja-build make python3 dpkg-dev file clang-format googletest
+  # The native, sanitised build of the platform-free core and its fuzz targets.
+  clang clang-14 libfuzzer-14-dev libclang-rt-14-dev
 )
 
 # Where a machine's kernel cannot run 32-bit x86 Linux programs itself (no

@@ -6,5 +6,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="${BUILD_DIR:-$root/build}"
 "$root/scripts/setup.sh"
 BUILD_DIR="$build" "$root/scripts/build.sh"
-cd "$build"
-ctest --output-on-failure -j"$(nproc)" "$@"
+status=0
+(cd "$build" && ctest --output-on-failure -j"$(nproc)" "$@") || status=$?
+# The platform-free core, natively under the sanitizers: unit tests and a
+# short run of every fuzz target.
+"$root/scripts/native.sh" || status=$?
+exit $status

@@ -16,3 +16,16 @@ bool NPN_InvokeDefault(NPP npp, NPObject* obj, const NPVariant* args, uint32_t a
                        NPVariant* result);
 void NPN_ReleaseVariantValue(NPVariant* variant);
 void* NPN_MemAlloc(uint32_t size);
+
+// Owns the value of one variant and releases it with NPN_ReleaseVariantValue.
+class ScopedNPVariant {
+ public:
+  ScopedNPVariant() { VOID_TO_NPVARIANT(m_value); }
+  ~ScopedNPVariant() { NPN_ReleaseVariantValue(&m_value); }
+  ScopedNPVariant(const ScopedNPVariant&) = delete;
+  ScopedNPVariant& operator=(const ScopedNPVariant&) = delete;
+  NPVariant* Get() { return &m_value; }
+
+ private:
+  NPVariant m_value;
+};

@@ -1,6 +1,7 @@
 #include "entry/module.h"
 
 #include "control/ax_host.h"
+#include "entry/instance_reaper.h"
 
 namespace {
 
@@ -17,6 +18,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
   }
   // Host window classes point into this module: they must not outlive an
   // unload while the process goes on (no clean-up at process exit).
-  if (reason == DLL_PROCESS_DETACH && !reserved) axhost::UnregisterHostClasses();
+  if (reason == DLL_PROCESS_DETACH && !reserved) {
+    reaper::Close();
+    axhost::UnregisterHostClasses();
+  }
   return TRUE;
 }

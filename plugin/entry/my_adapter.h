@@ -1,17 +1,20 @@
 // CMyAdapter: the concrete instance object. It keeps the hosted control's
 // interface pointer and the member tables through which page script reaches
-// the control.
+// the control, and it is the sink of the control's events, which it hands to
+// the script listeners registered under the events' names.
 #pragma once
 
 #include <wrl/client.h>
 
+#include <initializer_list>
 #include <map>
 #include <memory>
 
+#include "control/ZumiPictavoExEvent.h"
 #include "entry/np_members.h"
 #include "entry/plugin.h"
 
-class CMyAdapter : public CPlugin {
+class CMyAdapter : public CPlugin, public CZumiPictavoExEvent {
  public:
   explicit CMyAdapter(NPP instance);
   ~CMyAdapter() override;
@@ -27,10 +30,49 @@ class CMyAdapter : public CPlugin {
   void OnDetach() override;
   void OnPluginMessage(WPARAM wParam, LPARAM lParam) override;
 
-  // Creates the control in a host window over the plug-in window; S_OK at
-  // once when it exists, E_FAIL without a live plug-in window. A failed
-  // attempt leaves no host window behind.
+  // Creates the control in a host window over the plug-in window and
+  // connects the event sink to it; S_OK at once when it exists, E_FAIL
+  // without a live plug-in window. A failed attempt leaves no host window
+  // behind.
   HRESULT CreateAxControl();
+
+  // Event handlers: each turns the event's arguments into script values and
+  // calls the listener of the event's name. A required string that is null
+  // gives E_POINTER and reaches no script; other null strings arrive as "".
+  HRESULT OnSink_UploadSelect(long value1, long value2) override;
+  HRESULT OnSink_UploadResult(BSTR result, BSTR detail) override;
+  HRESULT OnSink_ActiveFrame(long frame) override;
+  HRESULT OnSink_UploadComplete() override;
+  HRESULT OnSink_PrepareToUpload(long value) override;
+  HRESULT OnSink_UploadParams(long value) override;
+  HRESULT OnSink_LeaveControl(long value) override;
+  HRESULT OnSink_UploadOver(long value1, long value2, long value3, long value4,
+                            long value5) override;
+  HRESULT OnSink_PrepareToAddPhoto() override;
+  HRESULT OnSink_HowToDrag() override;
+  HRESULT OnSink_AxInited() override;
+  HRESULT OnSink_StartReadFile(BSTR file) override;
+  HRESULT OnSink_StartCompress(BSTR file) override;
+  HRESULT OnSink_StartUpload(BSTR file) override;
+  HRESULT OnSink_ShowTimeInfo(BSTR text) override;
+  HRESULT OnSink_HideTimeInfo() override;
+  HRESULT OnSink_UploadAllSuccessful() override;
+  HRESULT OnSink_LocalError(long code, BSTR text1, BSTR text2) override;
+  HRESULT OnSink_DataReport(BSTR text, long value) override;
+  HRESULT OnSink_UploadCompleteDataReport(BSTR text, long value) override;
+  HRESULT OnSink_UploadLibDataReport(BSTR text1, long value1, long value2, long value3,
+                                     BSTR text2) override;
+  HRESULT OnSink_GiveupFocus() override;
+  HRESULT OnSink_SizeChanged(long value) override;
+  HRESULT OnSink_WaterMarkPreview(BSTR text1, BSTR text2, BSTR text3) override;
+  HRESULT OnSink_UploadReturn(long value) override;
+  HRESULT OnSink_UploadProgress(long value1, long value2, long value3) override;
+  HRESULT OnSink_UsbNotRead() override;
+  HRESULT OnSlientSink_StartUpload(BSTR text) override;
+  HRESULT OnSlientSink_StopUpload(long value) override;
+  HRESULT OnSlientSink_Progress(long value) override;
+  HRESULT OnSlientSink_Complete(BSTR text) override;
+  HRESULT OnSlientSink_Error(BSTR text) override;
 
  private:
   void FillTables();
@@ -38,6 +80,20 @@ class CMyAdapter : public CPlugin {
   // IPictavoEx.
   HRESULT HostControl();
   void DestroyHostWindow();
+  // Takes the sink off the control's connection point.
+  void DisconnectEvents();
+
+  // One event argument: a number, or a string (null allowed, read as "").
+  struct EventArg {
+    EventArg(long value) : number(value) {}
+    EventArg(BSTR value) : isText(true), text(value) {}
+    bool isText = false;
+    long number = 0;
+    BSTR text = nullptr;
+  };
+  // Converts the arguments and fires the event; E_OUTOFMEMORY (nothing
+  // fired) when a string cannot be handed to script.
+  HRESULT Deliver(const char* name, std::initializer_list<EventArg> args = {});
 
   Microsoft::WRL::ComPtr<IPictavoEx> m_pControl;
   HWND m_hHostWnd = nullptr;

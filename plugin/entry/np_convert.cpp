@@ -2,38 +2,13 @@
 
 #include <string.h>
 
-#include "entry/number_rules.h"
-
 namespace npconv {
-
-bool AcceptsNumber(const NPVariant& value) {
-  return value.type == NPVariantType_Bool || value.type == NPVariantType_Int32 ||
-         value.type == NPVariantType_Double;
-}
-
-long NumberIn(const NPVariant& value) {
-  switch (value.type) {
-    case NPVariantType_Bool: return value.value.boolValue ? 1 : 0;
-    case NPVariantType_Int32: return value.value.intValue;
-    case NPVariantType_Double: return SaturatingTruncate(value.value.doubleValue);
-    default: return 0;
-  }
-}
-
-bool AcceptsBool(const NPVariant& value) { return value.type == NPVariantType_Bool; }
-
-long BoolIn(const NPVariant& value) { return value.value.boolValue ? 1 : 0; }
-
-bool AcceptsString(const NPVariant& value) { return value.type == NPVariantType_String; }
 
 namespace {
 
-// Bytes of the text before its first NUL.
+// The rule counts in size_t; the platform conversion takes an int.
 int BytesBeforeNul(const NPString& text) {
-  if (!text.UTF8Characters || text.UTF8Length == 0) return 0;
-  const void* nul = memchr(text.UTF8Characters, 0, text.UTF8Length);
-  return static_cast<int>(nul ? static_cast<const char*>(nul) - text.UTF8Characters
-                              : text.UTF8Length);
+  return static_cast<int>(Utf8BytesBeforeNul(text));
 }
 
 }  // namespace
@@ -67,10 +42,6 @@ BSTR StringIn(const NPVariant& value) {
   return wide;
 }
 
-void IntOut(long value, NPVariant* result) { INT32_TO_NPVARIANT(value, *result); }
-
-void BoolOut(long value, NPVariant* result) { BOOLEAN_TO_NPVARIANT(value != 0, *result); }
-
 std::string ToUtf8(const wchar_t* text, size_t length) {
   if (!text || length == 0) return std::string();
   int bytes = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
@@ -82,14 +53,19 @@ std::string ToUtf8(const wchar_t* text, size_t length) {
   return utf8;
 }
 
+// Every string handed to script comes through here (method results and
+// event arguments): short texts are encoded in one pass through a stack
+// buffer (a UTF-16 unit never takes more than 3 UTF-8 bytes).
 bool StringOut(const wchar_t* text, MemAllocFn alloc, NPVariant* result) {
-  std::string utf8 = ToUtf8(text, text ? wcslen(text) : 0);
-  char* buffer = alloc ? static_cast<char*>(alloc(static_cast<uint32_t>(utf8.size() + 1))) : nullptr;
-  if (!buffer) return false;
-  memcpy(buffer, utf8.data(), utf8.size());
-  buffer[utf8.size()] = '\0';
-  STRINGN_TO_NPVARIANT(buffer, static_cast<uint32_t>(utf8.size()), *result);
-  return true;
+  const int chars = text ? static_cast<int>(wcslen(text)) : 0;
+  if (chars > 0 && chars <= 256) {
+    char local[768];
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, text, chars, local, sizeof(local), nullptr, nullptr);
+    return StringOutUtf8(local, bytes > 0 ? static_cast<size_t>(bytes) : 0, alloc, result);
+  }
+  std::string utf8 = ToUtf8(text, static_cast<size_t>(chars));
+  return StringOutUtf8(utf8.data(), utf8.size(), alloc, result);
 }
 
 }  // namespace npconv

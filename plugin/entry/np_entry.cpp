@@ -4,6 +4,7 @@
 #include <new>
 
 #include "entry/browser_funcs.h"
+#include "entry/instance_reaper.h"
 #include "entry/my_adapter.h"
 #include "entry/npapi_abi.h"
 
@@ -32,9 +33,8 @@ NPError NP_CALLBACK NPP_New(NPMIMEType, NPP instance, uint16_t, int16_t, char**,
 NPError NP_CALLBACK NPP_Destroy(NPP instance, NPSavedData**) {
   if (!instance) return NPERR_INVALID_INSTANCE_ERROR;
   if (CMyAdapter* adapter = Adapter(instance)) {
-    adapter->Detach();
-    delete adapter;
     instance->pdata = nullptr;
+    adapter->Destroy();
   }
   return NPERR_NO_ERROR;
 }
@@ -141,6 +141,11 @@ NPError NP_EXPORT_CALL NP_Initialize(NPNetscapeFuncs* funcs) {
   return NPERR_NO_ERROR;
 }
 
-NPError NP_EXPORT_CALL NP_Shutdown(void) { return NPERR_NO_ERROR; }
+// Instances still waiting for their tear-down end now.
+NPError NP_EXPORT_CALL NP_Shutdown(void) {
+  reaper::ReapNow(true);
+  reaper::Close();
+  return NPERR_NO_ERROR;
+}
 
 }  // extern "C"

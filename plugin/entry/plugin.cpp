@@ -2,20 +2,49 @@
 
 #include <string.h>
 
+#include <string_view>
+
 #include "entry/browser_funcs.h"
+#include "entry/instance_reaper.h"
 #include "entry/scriptable_object.h"
 #include "support/write_log.h"
 
 CPlugin::CPlugin(NPP instance) : m_pNPInstance(instance) {}
 
 CPlugin::~CPlugin() {
-  if (m_pScriptableObject) {
-    // The browser may keep its own references after the instance is gone;
-    // the object then answers as one without an instance.
-    static_cast<ScriptablePluginObject*>(
-        ScriptablePluginObjectBase::FromNPObject(m_pScriptableObject.Get()))
-        ->SetPlugin(nullptr);
+  ReleaseScriptableObject();
+}
+
+void CPlugin::ReleaseScriptableObject() {
+  if (!m_pScriptableObject) return;
+  // The browser may keep its own references after the instance is gone;
+  // the object then answers as one without an instance.
+  static_cast<ScriptablePluginObject*>(
+      ScriptablePluginObjectBase::FromNPObject(m_pScriptableObject.Get()))
+      ->SetPlugin(nullptr);
+  m_pScriptableObject.Reset();
+}
+
+void CPlugin::Destroy() {
+  if (!IsBusy()) {
+    TearDown();
+    return;
   }
+  m_bDestroyPending = true;
+  ReleaseScriptableObject();
+}
+
+void CPlugin::TearDown() {
+  Detach();
+  delete this;
+}
+
+// The last call out of a destroyed instance hands it to the reaper: the
+// control that made the call may still use the sink until its own call has
+// returned.
+void CPlugin::EndBusy() {
+  if (--m_nBusy > 0 || !m_bDestroyPending) return;
+  if (!reaper::Later(this)) TearDown();
 }
 
 bool CPlugin::HasMethod(NPIdentifier) { return false; }
@@ -56,7 +85,8 @@ void CPlugin::Detach() {
 
 LRESULT CALLBACK CPlugin::PluginWinProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   CPlugin* plugin = reinterpret_cast<CPlugin*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
-  if (plugin && msg == WM_PLUGIN_MESSAGE) plugin->OnPluginMessage(wParam, lParam);
+  if (plugin && msg == WM_PLUGIN_MESSAGE && !plugin->IsDestroyPending())
+    plugin->OnPluginMessage(wParam, lParam);
   return DefWindowProcW(hWnd, msg, wParam, lParam);
 }
 
@@ -81,15 +111,22 @@ void CPlugin::AddEventListener(const NPString* name, NPObject* listener) {
   listenerTable[key] = ScopedNPObject::Retain(listener);
 }
 
+// The listener may replace itself, register others, call the control or
+// destroy the instance while it runs: the call holds its own reference and
+// keeps the instance alive until it returns.
 void CPlugin::FireEvent(const char* name, const NPVariant* args, uint32_t argCount) {
-  if (!name) return;
-  auto entry = listenerTable.find(name);
+  if (!name || m_bDestroyPending) return;
+  auto entry = listenerTable.find(std::string_view(name));
   if (entry == listenerTable.end() || !entry->second) return;
-  wchar_t wideName[256] = {};
-  MultiByteToWideChar(CP_UTF8, 0, name, -1, wideName, 255);
-  WriteLog(L"npZumiPictavoEx.txt", L"Fire_On : %ls", wideName);
-  NPVariant result;
-  VOID_TO_NPVARIANT(result);
-  NPN_InvokeDefault(m_pNPInstance, entry->second.Get(), args, argCount, &result);
-  NPN_ReleaseVariantValue(&result);
+  BusyScope busy(*this);
+  ScopedNPObject listener = ScopedNPObject::Retain(entry->second.Get());
+  if (LoggingEnabled()) {
+    wchar_t wideName[256] = {};
+    MultiByteToWideChar(CP_UTF8, 0, name, -1, wideName, 255);
+    WriteLog(L"npZumiPictavoEx.txt", L"Fire_On : %ls", wideName);
+  }
+  ScopedNPVariant result;
+  // Its outcome is not used: a failing or throwing listener changes nothing
+  // for the control.
+  NPN_InvokeDefault(m_pNPInstance, listener.Get(), args, argCount, result.Get());
 }

@@ -47,8 +47,36 @@ class CPlugin {
   void AddEventListener(const NPString* name, NPObject* listener);
   void FireEvent(const char* name, const NPVariant* args, uint32_t argCount);
 
+  // NPP_Destroy: detaches and deletes the instance now or, while a call into
+  // it is still on the stack, once every such call has returned. Meanwhile
+  // script reaches nothing of it and no event reaches script.
+  void Destroy();
+  bool IsBusy() const { return m_nBusy > 0; }
+  bool IsDestroyPending() const { return m_bDestroyPending; }
+  // Detaches and deletes the instance.
+  void TearDown();
+
+ protected:
+  // Marks the instance busy for its lifetime: control events and script
+  // calls that may run page script or the control. The instance may be
+  // deleted when the outermost one ends, so nothing of it may be used after.
+  class BusyScope {
+   public:
+    explicit BusyScope(CPlugin& plugin) : m_plugin(plugin) { ++m_plugin.m_nBusy; }
+    ~BusyScope() { m_plugin.EndBusy(); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+   private:
+    CPlugin& m_plugin;
+  };
+
  private:
   static LRESULT CALLBACK PluginWinProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  void EndBusy();
+  // Page script's object stops leading to this instance; the instance's
+  // reference goes.
+  void ReleaseScriptableObject();
 
   HWND m_hWnd = nullptr;
   bool m_bAttached = false;
@@ -56,7 +84,10 @@ class CPlugin {
   NPWindow* m_pWindow = nullptr;
   ScopedNPObject m_pScriptableObject;
   LONG_PTR m_lpOldProc = 0;
+  int m_nBusy = 0;
+  bool m_bDestroyPending = false;
 
  protected:
-  std::map<std::string, ScopedNPObject> listenerTable;
+  // Event name (bytes, compared bytewise) to a listener holding one reference.
+  std::map<std::string, ScopedNPObject, std::less<>> listenerTable;
 };

@@ -1,13 +1,15 @@
 #include "entry/property_bag.h"
 
-#include <stdlib.h>
-
 #include <string>
 
 #include "entry/np_convert.h"
 
-HRESULT CPropertyBag::QueryInterface(REFIID, void** out) {
+// Only the bag's own interfaces: a caller given this object for another
+// interface would call into the wrong vtable.
+HRESULT CPropertyBag::QueryInterface(REFIID iid, void** out) {
   if (!out) return E_POINTER;
+  *out = nullptr;
+  if (iid != IID_IUnknown && iid != IID_IPropertyBag) return E_NOINTERFACE;
   *out = static_cast<IPropertyBag*>(this);
   return S_OK;
 }
@@ -28,8 +30,7 @@ HRESULT CPropertyBag::ReadValue(const char*, uint32_t, VARIANT*) { return E_FAIL
 
 HRESULT CPropertyBagRwI4::ReadValue(const char* text, uint32_t length, VARIANT* var) {
   if (!text || !var || var->vt != VT_I4) return E_FAIL;
-  std::string copy(text, length);
-  var->lVal = atol(copy.c_str());
+  var->lVal = npconv::ParseBagInteger(text, length);
   return S_OK;
 }
 

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "support/scoped_win.h"
+
 namespace {
 
 const wchar_t kPluginKey[] = L"SOFTWARE\\MozillaPlugins\\@orvane.com/ZumiPictavoEx";
@@ -17,31 +19,41 @@ HMODULE ThisModule() {
   return module;
 }
 
-void SetText(HKEY key, const wchar_t* name, const wchar_t* text, bool withTerminator) {
-  DWORD bytes = static_cast<DWORD>((wcslen(text) + (withTerminator ? 1 : 0)) * sizeof(wchar_t));
-  RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes);
+// Every text is stored with its terminating NUL, so that readers which trust
+// the stored length get a terminated string.
+LONG SetText(HKEY key, const wchar_t* name, const wchar_t* text) {
+  const DWORD bytes = static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t));
+  return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes);
 }
 
 }  // namespace
 
+// Fails with the registry's error when the key cannot be created or a value
+// cannot be written: the caller must not believe in a registration that
+// did not happen.
 extern "C" HRESULT __stdcall DllRegisterServer(void) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kPluginKey, 0, nullptr, 0, KEY_SET_VALUE | KEY_CREATE_SUB_KEY,
-                      nullptr, &key, nullptr) != ERROR_SUCCESS)
-    return S_OK;
-  // Description is stored without its terminator; readers of REG_SZ add it back.
-  SetText(key, L"Description", kName, false);
-  SetText(key, L"ProductName", kName, true);
-  SetText(key, L"Vendor", kName, true);
+  ScopedRegKey key;
+  LONG status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kPluginKey, 0, nullptr, 0,
+                                KEY_SET_VALUE | KEY_CREATE_SUB_KEY, nullptr, key.Receive(), nullptr);
+  if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
   wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(ThisModule(), path, MAX_PATH);
-  SetText(key, L"Path", path, false);
-  SetText(key, L"Version", kVersion, true);
-  RegCloseKey(key);
+  const DWORD pathChars = GetModuleFileNameW(ThisModule(), path, MAX_PATH);
+  if (pathChars == 0 || pathChars >= MAX_PATH) return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+  const struct {
+    const wchar_t* name;
+    const wchar_t* text;
+  } kValues[] = {{L"Description", kName}, {L"ProductName", kName}, {L"Vendor", kName},
+                 {L"Path", path},         {L"Version", kVersion}};
+  for (const auto& value : kValues) {
+    status = SetText(key.Get(), value.name, value.text);
+    if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
+  }
   return S_OK;
 }
 
+// A key that is already missing counts as unregistered.
 extern "C" HRESULT __stdcall DllUnregisterServer(void) {
-  RegDeleteKeyW(HKEY_LOCAL_MACHINE, kPluginKey);
-  return S_OK;
+  const LONG status = RegDeleteKeyW(HKEY_LOCAL_MACHINE, kPluginKey);
+  if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) return S_OK;
+  return HRESULT_FROM_WIN32(status);
 }

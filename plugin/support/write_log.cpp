@@ -60,6 +60,8 @@ void AppendLine(const std::wstring& path, const wchar_t* message) {
 
 }  // namespace
 
+bool LoggingEnabled() { return LoggingOn(); }
+
 void WriteLog(const wchar_t* fileName, const wchar_t* format, ...) {
   if (!fileName || !format || !LoggingOn()) return;
   std::wstring folder = LogFolder();

@@ -5,6 +5,8 @@
 #include <stdint.h>
 
 void WriteLog(const wchar_t* fileName, const wchar_t* format, ...);
+// Whether lines are written at all, so callers can skip preparing them.
+bool LoggingEnabled();
 
 // The Windows version class that chooses the log folder: 1-4 for the 9x
 // family, 5-8 for NT (8 = NT 5.2 and later), 0 for anything else.

@@ -539,6 +539,26 @@ TEST_F(AxHostTest, ContainerDropsItsOwnEventConnectionBeforeClosingTheControl) {
   EXPECT_EQ(1u, sink.events.size());
 }
 
+// A sink for an interface the control has no connection point for fails the
+// creation: nothing is connected, and no control is left behind half made.
+TEST_F(AxHostTest, SinkThatCannotBeConnectedFailsTheCreation) {
+  UniqueWindow host(MakeHost());
+  ASSERT_TRUE(host);
+  ComPtr<IAxWinHostWindow> container;
+  ASSERT_EQ(S_OK, axhost::GetHost(host.get(), &container));
+  RecordingSink sink;
+  ComPtr<IUnknown> control;
+  EXPECT_TRUE(FAILED(container->CreateControlEx(L"{05F5F404-7C24-4B39-B5CC-340CEDEB9C0D}",
+                                                host.get(), nullptr, &control, IID_IDispatch,
+                                                &sink)));
+  EXPECT_FALSE(control);
+  EXPECT_EQ(0, fixture_->ConnectionCount());
+  ComPtr<IUnknown> hosted;
+  EXPECT_FALSE(SUCCEEDED(container->QueryControl(IID_PPV_ARGS(&hosted))) && hosted);
+  EXPECT_EQ(0, fixture_->LiveControls());
+  EXPECT_EQ(1u, sink.refs);
+}
+
 TEST_F(AxHostTest, LicensedTwinClassHostsTheSameWay) {
   RECT client{};
   GetClientRect(plugin_, &client);

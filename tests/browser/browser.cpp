@@ -18,10 +18,21 @@ NPObject* NP_CALLBACK FunctionAllocate(NPP, NPClass*) { return new ScriptFunctio
 void NP_CALLBACK FunctionDeallocate(NPObject* object) { delete static_cast<ScriptFunction*>(object); }
 bool NP_CALLBACK FunctionInvokeDefault(NPObject* object, const NPVariant* args, uint32_t argCount,
                                        NPVariant* result) {
-  ScriptCall call;
-  for (uint32_t i = 0; i < argCount; ++i) call.args.push_back(Copy(args[i]));
-  static_cast<ScriptFunction*>(object)->calls.push_back(call);
+  auto* function = static_cast<ScriptFunction*>(object);
+  ++function->callCount;
+  if (function->record) {
+    ScriptCall call;
+    for (uint32_t i = 0; i < argCount; ++i) call.args.push_back(Copy(args[i]));
+    function->calls.push_back(call);
+  }
   if (result) VOID_TO_NPVARIANT(*result);
+  // The body may release this function; keep it alive until it returns.
+  if (function->body) {
+    B().Retain(function);
+    auto body = function->body;
+    body(args, argCount, result);
+    B().Release(function);
+  }
   return true;
 }
 
@@ -307,6 +318,11 @@ size_t Browser::LivePluginObjects() const {
 }
 
 void* Browser::MemAlloc(uint32_t size) {
+  if (m_allocationsBeforeFailure == 0) {
+    m_allocationsBeforeFailure = -1;
+    return nullptr;
+  }
+  if (m_allocationsBeforeFailure > 0) --m_allocationsBeforeFailure;
   void* ptr = malloc(size ? size : 1);
   if (ptr) m_allocations[ptr] = size;
   return ptr;

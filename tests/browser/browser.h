@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -23,9 +24,14 @@ struct ScriptCall {
   std::vector<Value> args;
 };
 
-// A page-script function: calling it (NPN_InvokeDefault) records the call.
+// A page-script function: calling it (NPN_InvokeDefault) records the call
+// (unless `record` is off) and counts it, then runs `body`, which may set the
+// function's result.
 struct ScriptFunction : NPObject {
   std::vector<ScriptCall> calls;
+  size_t callCount = 0;
+  bool record = true;
+  std::function<void(const NPVariant* args, uint32_t argCount, NPVariant* result)> body;
 };
 
 class Browser {
@@ -62,6 +68,8 @@ class Browser {
   // Objects of the plug-in's own classes still alive.
   size_t LivePluginObjects() const;
   size_t OutstandingAllocations() const { return m_allocations.size(); }
+  // The allocation after the next `count` ones fails (returns null), once.
+  void FailAllocationAfter(int count) { m_allocationsBeforeFailure = count; }
   size_t BadFrees() const { return m_badFrees; }
   size_t BadReleases() const { return m_badReleases; }
   void ReleaseVariant(NPVariant* variant);
@@ -98,6 +106,7 @@ class Browser {
   size_t m_objectsCreated = 0;
   std::map<void*, uint32_t> m_allocations;
   size_t m_badFrees = 0;
+  int m_allocationsBeforeFailure = -1;
   size_t m_badReleases = 0;
   HWND m_topWindow = nullptr;
 };

@@ -5,31 +5,14 @@
 
 #include <memory>
 
+#include "app/digest_text.h"
+#include "app/wide_units.h"
 #include "base/scoped_win.h"
 
 namespace {
 
 constexpr DWORD kReadBlock = 256 * 1024;
 constexpr DWORD kMd5Bytes = 16;
-
-wchar_t AsciiLower(wchar_t c) {
-    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-}
-
-}  // namespace
-
-std::string DigestToHex(const unsigned char* pDigest, size_t nBytes) {
-    static const char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    hex.reserve(nBytes * 2);
-    for (size_t i = 0; i < nBytes; ++i) {
-        hex += kDigits[pDigest[i] >> 4];
-        hex += kDigits[pDigest[i] & 0x0F];
-    }
-    return hex;
-}
-
-namespace {
 
 // Feeds the whole file to the hash; false if any read or hash step fails,
 // so that a digest of part of the file is never reported.
@@ -44,6 +27,10 @@ bool HashFile(HANDLE file, HCRYPTHASH hash) {
 }
 
 }  // namespace
+
+std::string DigestToHex(const unsigned char* pDigest, size_t nBytes) {
+    return DigestHex(pDigest, nBytes);
+}
 
 std::string GetFileMd5(const std::wstring& strPath) {
     ScopedHandle file(CreateFileW(strPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -69,9 +56,5 @@ std::string GetFileMd5(const std::wstring& strPath) {
 }
 
 bool IsSameMd5(const std::wstring& strFirst, const std::wstring& strSecond) {
-    if (strFirst.size() != strSecond.size()) return false;
-    for (size_t i = 0; i < strFirst.size(); ++i) {
-        if (AsciiLower(strFirst[i]) != AsciiLower(strSecond[i])) return false;
-    }
-    return true;
+    return IsSameDigestText(ToU16(strFirst), ToU16(strSecond));
 }

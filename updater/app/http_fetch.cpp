@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 
+#include "app/receive_buffer_rules.h"
 #include "app/tls_verify.h"
 
 namespace {
@@ -20,6 +21,23 @@ struct CurlCleanup {
 };
 using CurlHandle = std::unique_ptr<CURL, CurlCleanup>;
 
+// Sets options of one transfer in order; after the first that fails, the
+// rest are skipped and Result() tells which failure it was.
+class CurlOptions {
+public:
+    explicit CurlOptions(CURL* curl) : m_curl(curl) {}
+    template <typename T>
+    CurlOptions& Set(CURLoption option, T value) {
+        if (m_result == CURLE_OK) m_result = curl_easy_setopt(m_curl, option, value);
+        return *this;
+    }
+    CURLcode Result() const { return m_result; }
+
+private:
+    CURL* m_curl;
+    CURLcode m_result = CURLE_OK;
+};
+
 std::string ToAnsi(const wchar_t* text) {
     if (text == nullptr || *text == L'\0') return std::string();
     int needed = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
@@ -30,13 +48,23 @@ std::string ToAnsi(const wchar_t* text) {
     return narrow;
 }
 
+CHttpFetch::OptionQuery g_optionQuery = nullptr;
+
+bool QueryOption(DWORD option, void* buffer, DWORD* length) {
+    if (g_optionQuery == nullptr) return InternetQueryOptionW(nullptr, option, buffer, length) != FALSE;
+    uint32_t size = *length;
+    bool ok = g_optionQuery(option, buffer, &size);
+    *length = size;
+    return ok;
+}
+
 // Queries a string option of the process-wide settings into `buffer`
 // (at most `limit` bytes); gives the text, always terminated.
 bool QueryStringOption(DWORD option, BYTE* buffer, DWORD limit, std::wstring& text) {
     if (limit < sizeof(wchar_t)) return false;
     std::memset(buffer, 0, limit);
     DWORD length = limit;
-    if (!InternetQueryOptionW(nullptr, option, buffer, &length)) return false;
+    if (!QueryOption(option, buffer, &length)) return false;
     wchar_t* units = reinterpret_cast<wchar_t*>(buffer);
     units[limit / sizeof(wchar_t) - 1] = L'\0';
     text = units;
@@ -83,11 +111,6 @@ int CheckServerBeforeRequest(void* user, char*, char*, int, int) {
                                                                           : CURL_PREREQFUNC_ABORT;
 }
 
-uint32_t RoundUpToStep(uint64_t bytes) {
-    uint64_t steps = (bytes + CHttpFetch::kGrowStep - 1) / CHttpFetch::kGrowStep;
-    return static_cast<uint32_t>(steps * CHttpFetch::kGrowStep);
-}
-
 }  // namespace
 
 CHttpFetch::CHttpFetch() { Reset(); }
@@ -130,27 +153,33 @@ CURLcode CHttpFetch::RunTransfer() {
     if (!handle) return CURLE_FAILED_INIT;
     CURL* curl = handle.get();
 
-    ApplySystemProxy(curl);
-    curl_easy_setopt(curl, CURLOPT_URL, m_strUrl.c_str());
-    curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, this);
-    if (m_bHeader) curl_easy_setopt(curl, CURLOPT_HEADER, 1L);
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, m_bHeader ? 0L : 1L);
-    if (!m_strCookie.empty()) curl_easy_setopt(curl, CURLOPT_COOKIE, m_strCookie.c_str());
-    // A redirect may lead to HTTPS: its certificate is checked against the
-    // system store.
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
-    curl_easy_setopt(curl, CURLOPT_PREREQFUNCTION, &CheckServerBeforeRequest);
-    curl_easy_setopt(curl, CURLOPT_PREREQDATA, curl);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &CHttpFetch::OnWriteData);
+    CURLcode result = ApplySystemProxy(curl);
+    // Without the system's proxy settings the transfer goes direct.
+    if (result != CURLE_OK && result != CURLE_FUNCTION_NOT_FOUND) return result;
     long seconds = static_cast<long>(m_nTimeoutMs / 1000);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT, seconds == 0 ? 1L : seconds);
+    CurlOptions options(curl);
+    options.Set(CURLOPT_URL, m_strUrl.c_str())
+        .Set(CURLOPT_HTTPGET, 1L)
+        .Set(CURLOPT_WRITEDATA, this)
+        .Set(CURLOPT_WRITEFUNCTION, &CHttpFetch::OnWriteData)
+        .Set(CURLOPT_FOLLOWLOCATION, m_bHeader ? 0L : 1L)
+        .Set(CURLOPT_TIMEOUT, seconds == 0 ? 1L : seconds);
+    if (m_bHeader) options.Set(CURLOPT_HEADER, 1L);
+    if (!m_strCookie.empty()) options.Set(CURLOPT_COOKIE, m_strCookie.c_str());
+    // A redirect may lead to HTTPS: its certificate is checked against the
+    // system store. A check that cannot be put in place fails the transfer.
+    options.Set(CURLOPT_SSL_VERIFYPEER, 1L)
+        .Set(CURLOPT_SSL_VERIFYHOST, 2L)
+        .Set(CURLOPT_PREREQFUNCTION, &CheckServerBeforeRequest)
+        .Set(CURLOPT_PREREQDATA, curl);
+    if (options.Result() != CURLE_OK) return options.Result();
 
-    CURLcode result = curl_easy_perform(curl);
+    result = curl_easy_perform(curl);
     m_hCurl = nullptr;
     return result;
 }
+
+void CHttpFetch::SetOptionQuery(OptionQuery query) { g_optionQuery = query; }
 
 CURLcode CHttpFetch::ApplySystemProxy(CURL* hCurl) {
     std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[kProxyBufferBytes]);
@@ -158,7 +187,7 @@ CURLcode CHttpFetch::ApplySystemProxy(CURL* hCurl) {
 
     std::memset(buffer.get(), 0, kProxyBufferBytes);
     DWORD length = kProxyBufferBytes;
-    if (!InternetQueryOptionW(nullptr, INTERNET_OPTION_PROXY, buffer.get(), &length)) {
+    if (!QueryOption(INTERNET_OPTION_PROXY, buffer.get(), &length)) {
         return CURLE_FUNCTION_NOT_FOUND;
     }
     const auto* info = reinterpret_cast<const INTERNET_PROXY_INFO*>(buffer.get());
@@ -181,7 +210,7 @@ CURLcode CHttpFetch::ApplySystemProxy(CURL* hCurl) {
         QueryStringOption(INTERNET_OPTION_PROXY_PASSWORD, buffer.get() + used,
                           kCredentialLimit - used, password)) {
         std::string credentials = ToAnsi((userName + L":" + password).c_str());
-        curl_easy_setopt(hCurl, CURLOPT_PROXYUSERPWD, credentials.c_str());
+        return curl_easy_setopt(hCurl, CURLOPT_PROXYUSERPWD, credentials.c_str());
     }
     return CURLE_OK;
 }
@@ -218,12 +247,11 @@ bool CHttpFetch::AppendData(const void* pData, uint32_t nLength) {
 void CHttpFetch::ReserveAnnouncedLength() {
     if (m_hCurl == nullptr) return;
     curl_off_t announced = -1;
-    if (curl_easy_getinfo(m_hCurl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) != CURLE_OK ||
-        announced <= static_cast<curl_off_t>(m_nCapacity)) {
+    if (curl_easy_getinfo(m_hCurl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) != CURLE_OK) {
         return;
     }
-    uint64_t wanted = std::min<uint64_t>(static_cast<uint64_t>(announced), kReceiveLimit);
-    uint32_t capacity = RoundUpToStep(wanted);
+    uint32_t capacity = AnnouncedReceiveCapacity(announced, m_nCapacity);
+    if (capacity == 0) return;
     std::unique_ptr<unsigned char[]> reserved(new (std::nothrow) unsigned char[capacity]);
     if (!reserved) return;  // growing block by block still works
     m_pBuffer = std::move(reserved);
@@ -232,10 +260,8 @@ void CHttpFetch::ReserveAnnouncedLength() {
 
 // Grows geometrically, in whole multiples of the step, never beyond the limit.
 bool CHttpFetch::Grow(uint64_t nRequired) {
-    if (nRequired > kReceiveLimit) return false;
-    uint32_t capacity = std::max<uint32_t>(RoundUpToStep(nRequired),
-                                           std::min<uint64_t>(uint64_t(m_nCapacity) * 2,
-                                                              kReceiveLimit));
+    uint32_t capacity = GrownReceiveCapacity(m_nCapacity, nRequired);
+    if (capacity == 0) return false;
     std::unique_ptr<unsigned char[]> grown(new (std::nothrow) unsigned char[capacity]);
     if (!grown) return false;
     std::memcpy(grown.get(), m_pBuffer.get(), m_nSize);

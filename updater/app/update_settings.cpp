@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "app/registry_text.h"
+#include "app/wide_units.h"
 #include "base/scoped_win.h"
 
 namespace {
@@ -13,14 +15,11 @@ constexpr DWORD kValueUnits = 260;
 }  // namespace
 
 bool ParseRegistryText(const wchar_t* pData, unsigned long nBytes, std::wstring& strText) {
-    if (nBytes == 0) {
-        strText.clear();
-        return true;
+    std::u16string text;
+    if (!ParseRegistryTextBytes(reinterpret_cast<const unsigned char*>(pData), nBytes, text)) {
+        return false;
     }
-    if (pData == nullptr || nBytes % sizeof(wchar_t) != 0) return false;
-    size_t units = nBytes / sizeof(wchar_t);
-    if (pData[units - 1] != L'\0') return false;
-    strText.assign(pData);
+    strText = FromU16(text);
     return true;
 }
 

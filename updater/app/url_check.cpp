@@ -3,14 +3,10 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include <cwctype>
-
-#include "app/url_escape.h"
+#include "app/url_text.h"
+#include "app/wide_units.h"
 
 namespace {
-
-// The maker's registered domains, each with its leading dot, in lowercase.
-const wchar_t* const kVendorSuffixes[] = {L".orvane.com", L".zumipictavo.com"};
 
 constexpr DWORD kMaxUrlUnits = INTERNET_MAX_URL_LENGTH;  // 2084, terminator included
 constexpr DWORD kHostUnits = 1024;
@@ -40,7 +36,7 @@ bool ComponentsFit(const std::wstring& escaped) {
 }  // namespace
 
 std::wstring EscapeUrl(const std::wstring& strUrl) {
-    return EscapeUtf8Bytes(ToUtf8(strUrl));
+    return FromU16(EscapeUtf8Bytes(ToUtf8(strUrl)));
 }
 
 bool CrackHttpUrl(const std::wstring& strUrl, std::wstring& strHost, std::wstring& strPath,
@@ -72,9 +68,5 @@ bool IsVendorUrl(const std::wstring& strUrl) {
     std::wstring host, path;
     uint16_t port = 0;
     if (!CrackHttpUrl(strUrl, host, path, port)) return false;
-    for (wchar_t& c : host) c = static_cast<wchar_t>(std::towlower(c));
-    for (const wchar_t* suffix : kVendorSuffixes) {
-        if (EndsWith(host, suffix)) return true;
-    }
-    return false;
+    return IsVendorHost(ToU16(host));
 }

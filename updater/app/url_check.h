@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-// The URL with its UTF-8 bytes escaped (see EscapeUtf8Bytes); an existing
+// The URL with its UTF-8 bytes escaped (see EscapeUtf8Bytes in url_text.h); an existing
 // escape sequence is escaped once more.
 std::wstring EscapeUrl(const std::wstring& strUrl);
 

@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "Cp936Text.h"
-
 namespace Download {
 
 namespace {
@@ -24,8 +22,8 @@ const char kReportServer[] = "report.zumidownload.orvane.com";
 bool IsCp936LeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
 
 template <size_t N>
-void CopyWide(char (&field)[N], const std::wstring& text) {
-  CopyTextField(field, N, WideToCp936(text));
+void CopyWide(char (&field)[N], const std::wstring& text, Cp936Encoder encode) {
+  CopyTextField(field, N, encode(text));
 }
 
 void SetEndpoint(HostEndpoint& endpoint, const char* host, uint16_t usPort) {
@@ -54,7 +52,8 @@ size_t FieldTextLength(const char* field, size_t fieldSize) {
   return zero ? static_cast<size_t>(static_cast<const char*>(zero) - field) : fieldSize;
 }
 
-EngineTaskRecord BuildEngineTaskRecord(const TaskInfo& task, uint32_t uiCustomID) {
+EngineTaskRecord BuildEngineTaskRecord(const TaskInfo& task, uint32_t uiCustomID,
+                                       Cp936Encoder encode) {
   EngineTaskRecord record;
   std::memset(&record, 0, sizeof(record));
   record.iReserved1 = 5;
@@ -65,12 +64,12 @@ EngineTaskRecord BuildEngineTaskRecord(const TaskInfo& task, uint32_t uiCustomID
   record.byReserved6 = 1;
   record.iOption = -1;
 
-  CopyWide(record.szUrl, task.strUrl);
-  CopyWide(record.szFileName, task.strFileName);
-  CopyWide(record.szExtra1, task.strExtra1);
-  CopyWide(record.szExtra2, task.strExtra2);
-  CopyWide(record.szExtra3, task.strExtra3);
-  CopyWide(record.szExtra4, task.strExtra4);
+  CopyWide(record.szUrl, task.strUrl, encode);
+  CopyWide(record.szFileName, task.strFileName, encode);
+  CopyWide(record.szExtra1, task.strExtra1, encode);
+  CopyWide(record.szExtra2, task.strExtra2, encode);
+  CopyWide(record.szExtra3, task.strExtra3, encode);
+  CopyWide(record.szExtra4, task.strExtra4, encode);
   bool smallBySize = task.ullFileSize > 0 && task.ullFileSize < kSmallFileLimit;
   record.bySmallFile = (task.bSmallFile != 0 || smallBySize) ? 1 : 0;
   record.byOption1 = static_cast<uint8_t>(task.bOption1 & 0xFF);
@@ -89,15 +88,15 @@ EngineTaskRecord BuildEngineTaskRecord(const TaskInfo& task, uint32_t uiCustomID
   return record;
 }
 
-EngineProxyRecord BuildEngineProxyRecord(const ProxyInfo& proxy) {
+EngineProxyRecord BuildEngineProxyRecord(const ProxyInfo& proxy, Cp936Encoder encode) {
   EngineProxyRecord record;
   std::memset(&record, 0, sizeof(record));
   record.eProxyType = proxy.eProxyType;
-  CopyWide(record.szProxyIP, proxy.strProxyIP);
+  CopyWide(record.szProxyIP, proxy.strProxyIP, encode);
   record.usProxyPort = proxy.usProxyPort;
-  CopyWide(record.szProxyExtra1, proxy.strProxyExtra1);
-  CopyWide(record.szProxyExtra2, proxy.strProxyExtra2);
-  CopyWide(record.szProxyExtra3, proxy.strProxyExtra3);
+  CopyWide(record.szProxyExtra1, proxy.strProxyExtra1, encode);
+  CopyWide(record.szProxyExtra2, proxy.strProxyExtra2, encode);
+  CopyWide(record.szProxyExtra3, proxy.strProxyExtra3, encode);
   return record;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "Cp936Text.h"
 #include "TaskInfo.h"
 
 namespace Download {
@@ -180,10 +181,16 @@ static_assert(sizeof(InProcessSettings) == 52, "in-process settings size");
 static_assert(sizeof(CallbackRegistration) == 1032, "callback registration size");
 static_assert(offsetof(CallbackRegistration, uiCustomID) == 4, "");
 
-// Builds the record for a new task from what the client asked for.
-EngineTaskRecord BuildEngineTaskRecord(const TaskInfo& task, uint32_t uiCustomID);
+// Turns a wide string into the records' code page 936 text. The builders
+// take it as a parameter so that they stay free of the platform conversion.
+typedef std::string (*Cp936Encoder)(const std::wstring& text);
 
-EngineProxyRecord BuildEngineProxyRecord(const ProxyInfo& proxy);
+// Builds the record for a new task from what the client asked for.
+EngineTaskRecord BuildEngineTaskRecord(const TaskInfo& task, uint32_t uiCustomID,
+                                       Cp936Encoder encode = &WideToCp936);
+
+EngineProxyRecord BuildEngineProxyRecord(const ProxyInfo& proxy,
+                                         Cp936Encoder encode = &WideToCp936);
 
 ClientRegistration BuildClientRegistration(uint32_t uiProcessId, uint32_t uiCustomID);
 

@@ -27,23 +27,16 @@ int FormatMessageText(wchar_t* buffer, const wchar_t* format, va_list args) {
 // Converts to the ANSI code page, dropping trailing characters until the
 // result fits the narrow buffer (possible with double-byte code pages).
 int ToAnsi(const wchar_t* text, int length, char* out) {
-    while (length > 0) {
-        int needed = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
-        if (needed <= 0) break;
-        if (needed < kNarrowBytes) {
-            int written = WideCharToMultiByte(CP_ACP, 0, text, length, out, kNarrowBytes - 1,
-                                              nullptr, nullptr);
-            if (written < 0) written = 0;
-            out[written] = '\0';
-            return written;
-        }
-        int excess = needed - (kNarrowBytes - 1);
-        length -= excess < length ? excess : length;
-        // Never split a surrogate pair.
-        if (length > 0 && IS_HIGH_SURROGATE(text[length - 1])) --length;
-    }
-    out[0] = '\0';
-    return 0;
+    auto bytesFor = [text](int units) {
+        return WideCharToMultiByte(CP_ACP, 0, text, units, nullptr, 0, nullptr, nullptr);
+    };
+    int fitting = FitLogText(text, length, kNarrowBytes, bytesFor);
+    int written = fitting > 0 ? WideCharToMultiByte(CP_ACP, 0, text, fitting, out,
+                                                    kNarrowBytes - 1, nullptr, nullptr)
+                              : 0;
+    if (written < 0) written = 0;
+    out[written] = '\0';
+    return written;
 }
 
 LogClock LocalClock() {

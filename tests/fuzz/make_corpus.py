@@ -1,0 +1,172 @@
+#!/usr/bin/env python3
+"""Writes the seed corpora of the fuzz targets, corpus/<target>/<case>, from
+the cases that the unit and Wine tests use. Run it again after changing a
+target's input layout; the seeds are committed."""
+import os
+import shutil
+import struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def u16(text):
+    return text.encode("utf-16-le")
+
+
+# Type numbers of script values.
+VOID, NULL, BOOL, INT32, DOUBLE, STRING, OBJECT = range(7)
+
+conversions = {
+    "void": bytes([VOID]),
+    "null": bytes([NULL]),
+    "object": bytes([OBJECT]),
+    "unknown_type": bytes([7]),
+    "bool_true": bytes([BOOL, 1]),
+    "bool_false": bytes([BOOL, 0]),
+    "int_minus_7": bytes([INT32]) + struct.pack("<i", -7),
+    "double_2_9": bytes([DOUBLE]) + struct.pack("<d", 2.9),
+    "double_minus_2_9": bytes([DOUBLE]) + struct.pack("<d", -2.9),
+    "double_90_7": bytes([DOUBLE]) + struct.pack("<d", 90.7),
+    "double_1e20": bytes([DOUBLE]) + struct.pack("<d", 1e20),
+    "double_edge": bytes([DOUBLE]) + struct.pack("<d", 2147483647.5),
+    "double_minus_edge": bytes([DOUBLE]) + struct.pack("<d", -2147483647.9),
+    "double_inf": bytes([DOUBLE]) + struct.pack("<d", float("inf")),
+    "double_nan": bytes([DOUBLE]) + struct.pack("<d", float("nan")),
+    "string_utf8": bytes([STRING]) + "café 中".encode(),
+    "string_nul": bytes([STRING]) + b"ab\0cd",
+    "string_empty": bytes([STRING]),
+    "string_invalid_utf8": bytes([STRING]) + b"a\xff\xfeb\xc3",
+    "string_number": bytes([STRING]) + b"2",
+}
+
+bag_integer = {
+    "digits": b"20",
+    "digits_letters": b"20abc",
+    "letters": b"abc",
+    "empty": b"",
+    "blank_sign": b" \t-42",
+    "plus": b"+7",
+    "nul": b"12\x003",
+    "max": b"2147483647",
+    "beyond_max": b"2147483648",
+    "beyond_min": b"-2147483649",
+    "long": b"99999999999999999999999",
+}
+
+md5 = "0cc175b9c0f1b6a831c399e269772661"
+update_params = {
+    "forced": u16(f"http://update.orvane.com/ZumiPhotoUpload.exe|{md5}|x|New version|1"),
+    "not_forced": u16(f"http://update.orvane.com/a.exe|{md5}|x|Message|0"),
+    "runs_of_separators": u16("||u||m|||x|tip||0|"),
+    "four_fields": u16("u|m|x|tip"),
+    "empty_field": u16("u|m||x|tip"),
+    "more_fields": u16("u|m|x|tip|1|more|fields"),
+    "separators_only": u16("|||||"),
+}
+
+urls = [
+    "http://update.orvane.com/ZumiPhotoUpload.exe",
+    "http://DL.ZUMIPICTAVO.COM/setup/ZumiPhotoUpload.exe",
+    "http://Cdn.Update.Orvane.Com:8080/a.exe",
+    "http://update.orvane.com/setup dir/new file.exe",
+    "http://update.orvane.com/\u30d5\u30a1\u30a4\u30eb.exe",
+    "http://update.orvane.com/a%20b.exe",
+    "http://orvane.com/a.exe",
+    "http://evilorvane.com/a.exe",
+    "http://update.orvane.com.evil.net/a.exe",
+    "https://update.orvane.com/a.exe",
+    "http://a.orvane.com/x y%z\u00e9\t!~",
+]
+hosts = ["update.orvane.com", "DL.ZUMIPICTAVO.COM", "Cdn.Update.Orvane.Com", "orvane.com",
+         "evilorvane.com", "update.orvane.co", "update.orvane.community"]
+url_check = {f"url_{i}": u.encode() for i, u in enumerate(urls)}
+url_check.update({f"host_{i}": u16(h) for i, h in enumerate(hosts)})
+
+digest_text = {
+    "upper_lower": u16("900150983CD24FB0D6963F7D28E17F72" "900150983cd24fb0d6963f7d28e17f72"),
+    "trailing_blank": u16("900150983cd24fb0d6963f7d28e17f72 " "900150983cd24fb0d6963f7d28e17f7"),
+    "one_digit_off": u16("900150983cd24fb0d6963f7d28e17f72" "900150983cd24fb0d6963f7d28e17f73"),
+    "latin_capital": u16("\u00c4\u00e4"),
+    "empty": b"",
+    "digest_bytes": bytes([0x00, 0x0F, 0xA0, 0xFF]),
+}
+
+registry_text = {
+    "text": u16("ab\0cd\0"),
+    "digest": u16("0CC175B9C0F1B6A831C399E269772661\0"),
+    "odd_bytes": b"abc",
+    "no_terminator": u16("abcd"),
+    "empty": b"",
+    "expandable": u16("%TEMP%\\abc\0"),
+    "259_characters": u16("f" * 259 + "\0"),
+}
+
+
+def blocks(announced, *lengths):
+    return struct.pack("<q", announced) + b"".join(struct.pack("<I", n) for n in lengths)
+
+
+receive_buffer = {
+    "exactly_one_step": blocks(-1, 10240),
+    "one_growth": blocks(-1, 10240, 1),
+    "announced": blocks(1000000, 16384, 16384, 16384),
+    "beyond_limit": blocks(-1, 50000000, 50000000, 2400000, 1),
+    "announced_beyond_limit": blocks(1 << 40, 102400000),
+}
+
+
+def record(thread, clock, key, capacity, text, fit_capacity, fit_text):
+    return (struct.pack("<I4iiH", thread, *clock, key, capacity) + text + b"\0"
+            + struct.pack("<H", fit_capacity) + u16(fit_text))
+
+
+log_record = {
+    "layout": record(1234, (9, 5, 3, 7), 3, 8192, b"abc", 4096, "abc"),
+    "unknown_key": record(1, (0, 0, 0, 0), 9, 8192, b"x", 4096, "x"),
+    "cut_at_limit": record(1, (0, 0, 0, 0), 1, 8192, b"x" * 9000, 4096, "x" * 5000),
+    "surrogates": record(7, (23, 59, 59, 999), 2, 64, b"record", 8, "abcdef\U0001F600xy"),
+    "small_buffer": record(4294967295, (-1, 100, 7, 1000), 4, 5, b"text", 1, "a"),
+}
+
+
+def task(i_option=0, size=0, shift=0, small=0, o1=1, o2=0, o3=1, ui3=0, flags=0, custom=0,
+         texts=("", "", "", "", "", "")):
+    head = struct.pack("<iQBbiiiIBI", i_option, size, shift, small, o1, o2, o3, ui3, flags, custom)
+    return head + b"\n".join(t.encode("latin-1") for t in texts)
+
+
+def proxy(kind=5, port=0, texts=("", "", "", "")):
+    return struct.pack("<iH", kind, port) + b"\n".join(t.encode("latin-1") for t in texts)
+
+
+record_builders = {
+    "defaults": task() + b"\n" + proxy(),
+    "fields": task(7, 0x0000000512345678, 0, 0, 0x1200, 0x0102, 0x0300, 33, 0x80, 0xCAFE,
+                   ("http://127.0.0.1:8080/setup.exe", "C:\\temp\\ZumiPhotoUpload.exe",
+                    "e1", "e2", "e3", "e4"))
+    + b"\n" + proxy(2, 8080, ("10.0.0.1", "user", "pass", "extra")),
+    "small_by_size": task(size=204799) + b"\n" + proxy(),
+    "not_small_at_limit": task(size=204800) + b"\n" + proxy(),
+    "double_byte_at_end": task(texts=("a" * 4098 + "\xd6", "\xd6" * 200, "", "", "x" * 40, "")),
+    "long_proxy": task() + b"\n" + proxy(1, 1, ("p" * 5000, "\xd0" * 40, "", "")),
+}
+
+corpora = {
+    "conversions": conversions,
+    "bag_integer": bag_integer,
+    "update_params": update_params,
+    "url_check": url_check,
+    "digest_text": digest_text,
+    "registry_text": registry_text,
+    "receive_buffer": receive_buffer,
+    "log_record": log_record,
+    "record_builders": record_builders,
+}
+
+for target, cases in corpora.items():
+    folder = os.path.join(HERE, "corpus", target)
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    for name, data in cases.items():
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(data)

@@ -1,0 +1,119 @@
+// The update service's platform-free rules: the parameter string, the
+// vendor host, the receive buffer's growth and the cutting of log text.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/receive_buffer_rules.h"
+#include "app/update_params.h"
+#include "app/url_text.h"
+#include "log/log_record.h"
+
+namespace {
+
+struct ParamsCase {
+  std::u16string text;
+  bool ok;
+  std::u16string url, md5, tip;
+  bool force;
+};
+
+ParamsCase Refused(std::u16string text) { return ParamsCase{text, false, u"", u"", u"", false}; }
+
+class UpdateParamsSplit : public testing::TestWithParam<ParamsCase> {};
+
+TEST_P(UpdateParamsSplit, RunsOfSeparatorsCountAsOne) {
+  const ParamsCase& c = GetParam();
+  UpdateParams params;
+  params.strUrl = u"unchanged";
+  ASSERT_EQ(c.ok, ParseUpdateParams(c.text, params));
+  if (!c.ok) {
+    EXPECT_EQ(u"unchanged", params.strUrl);
+    return;
+  }
+  EXPECT_EQ(c.url, params.strUrl);
+  EXPECT_EQ(c.md5, params.strMd5);
+  EXPECT_EQ(c.tip, params.strTipText);
+  EXPECT_EQ(c.force, params.bForce);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, UpdateParamsSplit,
+    testing::Values(ParamsCase{u"http://u.orvane.com/a.exe|0cc175b9|x|New version|1", true,
+                               u"http://u.orvane.com/a.exe", u"0cc175b9", u"New version", true},
+                    ParamsCase{u"||u||m|||x|tip||0|", true, u"u", u"m", u"tip", false},
+                    ParamsCase{u"u|m|x|tip|1 ", true, u"u", u"m", u"tip", false},
+                    ParamsCase{u"u|m|x|tip|11", true, u"u", u"m", u"tip", false},
+                    ParamsCase{u"u|m|x|tip|1|more|fields", true, u"u", u"m", u"tip", true},
+                    Refused(u"u|m|x|tip"), Refused(u"u|m|x|tip|"), Refused(u"u|m||x|tip"),
+                    Refused(u""), Refused(u"|||||")));
+
+struct HostCase {
+  std::u16string host;
+  bool vendor;
+};
+
+class VendorHost : public testing::TestWithParam<HostCase> {};
+
+TEST_P(VendorHost, SubDomainsOfTheVendorDomainsOnly) {
+  EXPECT_EQ(GetParam().vendor, IsVendorHost(GetParam().host));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Hosts, VendorHost,
+    testing::Values(HostCase{u"update.orvane.com", true}, HostCase{u"DL.ZUMIPICTAVO.COM", true},
+                    HostCase{u".orvane.com", true}, HostCase{u"orvane.com", false},
+                    HostCase{u"evilorvane.com", false}, HostCase{u"a.orvane.com.evil", false},
+                    HostCase{u"a.orvane.co", false}, HostCase{u"", false},
+                    // Only ASCII letters are lowered: a dotted capital I is no 'i'.
+                    HostCase{u"a.zumip\u0130ctavo.com", false},
+                    HostCase{u"a.orvane.\u212Aom", false}));
+
+TEST(EscapeUtf8Bytes, BlanksControlsPercentAndHighBytes) {
+  // DEL is no control character here: it stays.
+  EXPECT_EQ(u"a%20b%25%09%C3%A9!~\x7F", EscapeUtf8Bytes("a b%\t\xC3\xA9!~\x7F"));
+  EXPECT_EQ(u"%00", EscapeUtf8Bytes(std::string_view("\0", 1)));
+}
+
+struct GrowCase {
+  uint32_t capacity;
+  uint64_t required;
+  uint32_t grown;
+};
+
+class ReceiveGrowth : public testing::TestWithParam<GrowCase> {};
+
+TEST_P(ReceiveGrowth, WholeStepsDoubledUpToTheLimit) {
+  EXPECT_EQ(GetParam().grown, GrownReceiveCapacity(GetParam().capacity, GetParam().required));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, ReceiveGrowth,
+    testing::Values(GrowCase{10240, 10241, 20480}, GrowCase{10240, 50000, 51200},
+                    GrowCase{20480, 20481, 40960}, GrowCase{61440000, 61440001, kReceiveLimit},
+                    GrowCase{kReceiveLimit - 10240, kReceiveLimit, kReceiveLimit},
+                    GrowCase{kReceiveLimit, kReceiveLimit + 1ull, 0},
+                    GrowCase{10240, 1ull << 40, 0}));
+
+TEST(ReceiveGrowth, AnnouncedLengthReservesWholeStepsWithinTheLimit) {
+  EXPECT_EQ(0u, AnnouncedReceiveCapacity(-1, 10240));
+  EXPECT_EQ(0u, AnnouncedReceiveCapacity(10240, 10240));
+  EXPECT_EQ(20480u, AnnouncedReceiveCapacity(10241, 10240));
+  EXPECT_EQ(kReceiveLimit, AnnouncedReceiveCapacity(int64_t(1) << 40, 10240));
+}
+
+// One byte per unit, as a single-byte code page would take it.
+int BytesOf(int units) { return units; }
+
+TEST(FitLogText, DropsTheExcessAndNeverSplitsASurrogatePair) {
+  std::u16string text(10, u'x');
+  EXPECT_EQ(10, FitLogText(text.data(), 10, 11, BytesOf));
+  EXPECT_EQ(7, FitLogText(text.data(), 10, 8, BytesOf));
+  text[6] = 0xD83D;  // a pair at 6 and 7: cutting after 7 units would split it
+  text[7] = 0xDE00;
+  EXPECT_EQ(6, FitLogText(text.data(), 10, 8, BytesOf));
+  EXPECT_EQ(0, FitLogText(text.data(), 10, 1, BytesOf));
+  EXPECT_EQ(0, FitLogText(text.data(), 10, 100, [](int) { return 0; }));
+}
+
+}  // namespace
