@@ -1,6 +1,7 @@
 // Shows the fixture control hosted in a stand-in browser window and saves a
 // picture of that window as a PNG: ax_host_screenshot.exe <file.png>.
-// Exits 0 only when the picture shows the control's own painting.
+// Exits 0 only when the picture shows the control's own painting over the
+// plug-in window's area and nowhere beside it.
 #include <windows.h>
 #include <ole2.h>
 #include <propidl.h>
@@ -29,20 +30,6 @@ void Pump(DWORD milliseconds) {
     }
     Sleep(20);
   }
-}
-
-// Saves the picture of `window` and checks the pixel at screen point `probe`.
-int Capture(HWND window, const wchar_t* path, POINT probe) {
-  COLORREF pixel = 0;
-  if (!testsupport::SaveWindowPicture(window, path, probe, &pixel)) {
-    fwprintf(stderr, L"could not save %ls\n", path);
-    return 3;
-  }
-  if (pixel != kControlColour) {
-    fwprintf(stderr, L"control colour not found: pixel %06lx\n", static_cast<unsigned long>(pixel));
-    return 4;
-  }
-  return 0;
 }
 
 }  // namespace
@@ -77,10 +64,8 @@ int wmain(int argc, wchar_t** argv) {
     SetWindowTextW(host, L"FireFox-m_ZumiPictavoExContainer");
     UpdateWindow(browser);
     Pump(800);
-    RECT controlRect{};
-    GetWindowRect(fixture.ControlWindow(), &controlRect);
-    POINT probe{controlRect.left + 10, controlRect.top + 10};
-    status = Capture(browser, argv[1], probe);
+    status = testsupport::CheckHostedControlPicture(browser, plugin, fixture.ControlWindow(),
+                                                    argv[1], kControlColour);
   }
   DestroyWindow(browser);
   Gdiplus::GdiplusShutdown(token);

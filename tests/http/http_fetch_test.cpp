@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <wincrypt.h>
+#include <wininet.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "app/http_fetch.h"
@@ -64,6 +66,42 @@ private:
         L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
     HKEY m_key = nullptr;
 };
+
+// The system's proxy settings with a user name and password beside them,
+// as Windows keeps them for a proxy that asks for credentials.
+class ScopedProxyCredentials {
+public:
+    ScopedProxyCredentials(std::wstring userName, std::wstring password) {
+        s_userName = std::move(userName);
+        s_password = std::move(password);
+        CHttpFetch::SetOptionQuery(&Query);
+    }
+    ~ScopedProxyCredentials() { CHttpFetch::SetOptionQuery(nullptr); }
+    ScopedProxyCredentials(const ScopedProxyCredentials&) = delete;
+    ScopedProxyCredentials& operator=(const ScopedProxyCredentials&) = delete;
+
+private:
+    static bool Query(uint32_t option, void* buffer, uint32_t* length) {
+        const std::wstring* text = option == INTERNET_OPTION_PROXY_USERNAME   ? &s_userName
+                                   : option == INTERNET_OPTION_PROXY_PASSWORD ? &s_password
+                                                                              : nullptr;
+        if (text == nullptr) {
+            DWORD size = *length;
+            bool ok = InternetQueryOptionW(nullptr, option, buffer, &size) != FALSE;
+            *length = size;
+            return ok;
+        }
+        uint32_t bytes = static_cast<uint32_t>((text->size() + 1) * sizeof(wchar_t));
+        if (bytes > *length) return false;
+        std::memcpy(buffer, text->c_str(), bytes);
+        *length = bytes;
+        return true;
+    }
+    static std::wstring s_userName;
+    static std::wstring s_password;
+};
+std::wstring ScopedProxyCredentials::s_userName;
+std::wstring ScopedProxyCredentials::s_password;
 
 }  // namespace
 
@@ -188,6 +226,28 @@ TEST_F(HttpFetchTest, CredentialsInTheProxySettingReachTheProxy) {
     EXPECT_EQ(0u, fetch.Get("http://update.orvane.invalid/a.exe", body));
     // "agent:s3cret" in Base64.
     EXPECT_NE(std::string::npos, body.find("AUTH Basic YWdlbnQ6czNjcmV0\n")) << body;
+}
+
+TEST_F(HttpFetchTest, ProxyUserNameAndPasswordReachTheProxy) {
+    ScopedSystemProxy proxy(L"127.0.0.1:" + std::wstring(Port().begin(), Port().end()));
+    ScopedProxyCredentials credentials(L"agent", L"s3cret");
+    CHttpFetch fetch;
+    fetch.m_nTimeoutMs = 30000;
+    std::string body;
+    EXPECT_EQ(0u, fetch.Get("http://update.orvane.invalid/a.exe", body));
+    EXPECT_EQ(0u, body.find("PROXY GET http://update.orvane.invalid/a.exe HTTP/1.1\n")) << body;
+    // "agent:s3cret" in Base64.
+    EXPECT_NE(std::string::npos, body.find("AUTH Basic YWdlbnQ6czNjcmV0\n")) << body;
+}
+
+TEST_F(HttpFetchTest, EmptyProxyUserNameSendsNoCredentials) {
+    ScopedSystemProxy proxy(L"127.0.0.1:" + std::wstring(Port().begin(), Port().end()));
+    ScopedProxyCredentials credentials(L"", L"s3cret");
+    CHttpFetch fetch;
+    fetch.m_nTimeoutMs = 30000;
+    std::string body;
+    EXPECT_EQ(0u, fetch.Get("http://update.orvane.invalid/a.exe", body));
+    EXPECT_NE(std::string::npos, body.find("AUTH \n")) << "an empty user name sends no credentials";
 }
 
 TEST(HttpFetchBufferTest, GrowsInWholeStepsFromTheFirstBuffer) {

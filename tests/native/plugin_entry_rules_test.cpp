@@ -88,6 +88,8 @@ TEST(StringIn, TextEndsAtTheFirstNulWithinTheLength) {
   EXPECT_EQ(2u, npconv::Utf8BytesBeforeNul(text));
   text = {"abcdef", 3};
   EXPECT_EQ(3u, npconv::Utf8BytesBeforeNul(text));
+  text = {"abc\0", 4};  // the NUL as the last counted byte
+  EXPECT_EQ(3u, npconv::Utf8BytesBeforeNul(text));
   text = {nullptr, 4};
   EXPECT_EQ(0u, npconv::Utf8BytesBeforeNul(text));
 }

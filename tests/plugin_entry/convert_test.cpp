@@ -89,6 +89,16 @@ TEST(StringIn, Utf8IsDecodedAndCutAtNul) {
   b = npconv::StringIn(npbrowser::String(std::string("ab\0cd", 5)));
   EXPECT_EQ(std::wstring(L"ab"), BstrText(b));
   SysFreeString(b);
+  // The NUL as the last counted byte ends the text there too.
+  for (size_t bytes : {4u, 300u}) {
+    std::string text(bytes - 1, 'a');
+    text.push_back('\0');
+    b = npconv::StringIn(npbrowser::String(text));
+    EXPECT_EQ(std::wstring(bytes - 1, L'a'), BstrText(b)) << bytes;
+    SysFreeString(b);
+    EXPECT_EQ(std::wstring(bytes - 1, L'a'),
+              npconv::StringInText(npbrowser::String(text).value.stringValue));
+  }
   b = npconv::StringIn(npbrowser::String(""));
   ASSERT_NE(nullptr, b);
   EXPECT_EQ(0u, SysStringLen(b));
@@ -152,6 +162,8 @@ TEST(Out, IntAndBool) {
   EXPECT_TRUE(v.value.boolValue);
   npconv::BoolOut(0, &v);
   EXPECT_FALSE(v.value.boolValue);
+  npconv::BoolOut(-1, &v);  // VARIANT_TRUE
+  EXPECT_TRUE(v.value.boolValue);
 }
 
 TEST(Out, StringIsUtf8InABrowserBuffer) {

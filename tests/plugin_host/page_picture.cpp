@@ -1,7 +1,8 @@
 // A picture of a stand-in browser page whose plug-in hosts the stand-in
 // control, created by page script through "CreateAX":
 //   plugin_host_picture.exe <file.png>
-// Exits 0 only when the picture holds the control's own painting.
+// Exits 0 only when the picture holds the control's own painting over the
+// plug-in window's area and nowhere beside it.
 #include <windows.h>
 #include <ole2.h>
 #include <gdiplus.h>
@@ -59,17 +60,8 @@ int wmain(int argc, wchar_t** argv) {
     if (page && browser.Call(page, "CreateAX", {npb::String(controlFile)}, &result)) {
       UpdateWindow(top);
       Pump(800);
-      RECT control{};
-      GetWindowRect(fixture.ControlWindow(), &control);
-      COLORREF colour = 0;
-      if (!testsupport::SaveWindowPicture(top, argv[1], POINT{control.left + 10, control.top + 10}, &colour)) {
-        fwprintf(stderr, L"could not save %ls\n", argv[1]);
-      } else if (colour != kControlColour) {
-        fwprintf(stderr, L"control colour not found: %06lx\n", static_cast<unsigned long>(colour));
-        status = 4;
-      } else {
-        status = 0;
-      }
+      status = testsupport::CheckHostedControlPicture(top, window, fixture.ControlWindow(), argv[1],
+                                                      kControlColour);
     }
     if (page) browser.Release(page);
     instance.Destroy();

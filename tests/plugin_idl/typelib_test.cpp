@@ -11,104 +11,17 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "ZumiPictavoEx.h"
+#include "script_methods.h"
 #include "test_paths.h"
 
 namespace {
 
-struct Operation {
-  const char* name;
-  int position;
-  const char* rules;  // N number, B flag, S string
-  char out;           // I long, F flag, S string, - none
-};
-
-const Operation kOperations[] = {
-    {"Init", 42, "", '-'},
-    {"SetMD5FileSize", 41, "N", '-'},
-    {"SetWaterPressType", 40, "N", '-'},
-    {"GetPhotoCount", 37, "", 'I'},
-    {"SetWaterPressUrl", 36, "S", '-'},
-    {"SetWaterPressName", 35, "S", '-'},
-    {"StartUploadSliently", 56, "", '-'},
-    {"StopUploadSliently", 55, "", '-'},
-    {"SetRetryTimes", 34, "N", '-'},
-    {"Upload", 14, "", '-'},
-    {"StopUpload", 33, "B", '-'},
-    {"SetActiveXType", 32, "N", '-'},
-    {"SetExtendStr", 31, "S", '-'},
-    {"Resize", 30, "", '-'},
-    {"AddPhoto", 29, "N", '-'},
-    {"LeaveControl", 28, "", '-'},
-    {"SetPhotoCount", 27, "N", '-'},
-    {"SetUploadFilePath", 54, "S", '-'},
-    {"SetTipsMsg", 26, "S", '-'},
-    {"SetAutoCompress", 25, "B", '-'},
-    {"SetUnCompressLimit", 24, "NN", '-'},
-    {"UploadEx", 23, "B", '-'},
-    {"SetThumbInfo", 22, "NNN", '-'},
-    {"SetUploadPath", 21, "S", '-'},
-    {"TranslateAccelerator", 20, "", '-'},
-    {"SetUploadLimit", 18, "N", '-'},
-    {"SetUploadInfo", 17, "SSSSNNNNN", '-'},
-    {"SetTokenContent", 16, "S", '-'},
-    {"SetHelpHyperlink", 15, "S", '-'},
-    {"ActiveFrame", 13, "N", '-'},
-    {"SetFrame", 12, "NNN", '-'},
-    {"HaveSetUploadInfo", 11, "", 'F'},
-    {"GetUploadKey", 10, "", 'S'},
-    {"GetVersion", 9, "", 'I'},
-    {"UpdateVersion", 50, "SSSB", '-'},
-    {"SetReportServer", 8, "SN", '-'},
-    {"SetResourceInfo", 7, "S", '-'},
-    {"ResizeInFF", 57, "NN", '-'},
-    {"HideSortDropDown", 43, "", '-'},
-    {"SetSizeLimits", 44, "SS", '-'},
-    {"SetWaterMark", 45, "N", '-'},
-    {"SetSvrTime", 46, "N", '-'},
-    {"SetThreadCount", 47, "N", '-'},
-    {"SetThreadTimeout", 48, "N", '-'},
-    {"SetUploadSizeLimit", 49, "N", '-'},
-    {"SetUserZumi", 51, "S", '-'},
-    {"SetAutoRotate", 58, "B", '-'},
-    {"CancelOneTask", 52, "N", '-'},
-    {"SetUploadTimeout", 60, "N", '-'},
-    {"SetUploadRetryCount", 61, "N", '-'},
-    {"SetUploadBlockSize", 62, "N", '-'},
-    {"SetUploadLibReportLevel", 63, "N", '-'},
-    {"InvalidateAll", 59, "", '-'},
-    {"SetBrowserInfo", 53, "SSS", '-'},
-    {"SetIPs", 64, "SSS", '-'},
-    {"SetIP2", 75, "SSSSB", '-'},
-    {"SetUserInfo", 65, "SS", '-'},
-    {"SetAlbumInfo", 66, "SSN", '-'},
-    {"SetCompressType", 67, "N", '-'},
-    {"SetNeedFeeds", 68, "B", '-'},
-    {"SetNeedWaterPress", 69, "B", '-'},
-    {"SetNeedSynWeibo", 70, "B", '-'},
-    {"SetNeedPreUpload", 71, "B", '-'},
-    {"SetFeedsTimeStamp", 72, "S", '-'},
-    {"SetExtentParam", 73, "SS", '-'},
-    {"SetVelnorTipInfo", 74, "SS", '-'},
-    {"SetPostLogURL", 76, "SS", '-'},
-    {"SetMinSpeed", 77, "N", '-'},
-    {"SetThumbSize", 78, "NN", '-'},
-    {"SetShowSizeControl", 80, "B", '-'},
-    {"SetGoodWaterMark", 81, "NSNNNNNSN", '-'},
-    {"UseGoodWaterMark", 82, "B", '-'},
-    {"GetWaterMarkPre", 79, "NN", '-'},
-    {"ActivePostLog", 83, "S", '-'},
-    {"SetLogUser", 84, "B", '-'},
-    {"GetReversion", 85, "", 'I'},
-    {"SetUploadType", 86, "N", '-'},
-    {"SetUploadSolution", 87, "N", '-'},
-    {"SetQunUploadMode", 88, "B", '-'},
-    {"SetQunCgiParams", 89, "SS", '-'},
-    {"OpenIOSDevice", 90, "N", '-'},
-    {"OpenPreupload", 91, "N", '-'},
-    {"SetWebpCompress", 92, "N", '-'},
-};
+// What the tests expect of each operation that a script method reaches.
+using Operation = testsupport::ScriptMethod;
+const std::vector<Operation> kOperations = testsupport::ControlOperations();
 
 struct Event {
   DISPID dispid;
@@ -208,8 +121,9 @@ TEST_F(TypeLibrary, Identity) {
   EXPECT_EQ(S_OK, lib->GetTypeInfoOfGuid(clsid, &coclass));
 }
 
-TEST_F(TypeLibrary, InterfacePositionsAndParameters) {
-  // The dual interface's dispatch description leads to its vtable description.
+// The vtable description of IPictavoEx: the dual interface's dispatch
+// description leads to it.
+void VtableInfo(ITypeLib* lib, Microsoft::WRL::ComPtr<ITypeInfo>* vtable) {
   Microsoft::WRL::ComPtr<ITypeInfo> owner;
   ASSERT_EQ(S_OK, lib->GetTypeInfoOfGuid(IID_IPictavoEx, &owner));
   {
@@ -224,6 +138,12 @@ TEST_F(TypeLibrary, InterfacePositionsAndParameters) {
       owner = vtableInfo;
     }
   }
+  *vtable = owner;
+}
+
+TEST_F(TypeLibrary, InterfacePositionsAndParameters) {
+  Microsoft::WRL::ComPtr<ITypeInfo> owner;
+  ASSERT_NO_FATAL_FAILURE(VtableInfo(lib, &owner));
   ITypeInfo* info = owner.Get();
   ScopedTypeAttr attr(info);
   ASSERT_EQ(TKIND_INTERFACE, attr->typekind);
@@ -232,34 +152,50 @@ TEST_F(TypeLibrary, InterfacePositionsAndParameters) {
   for (UINT i = 0; i < attr->cFuncs; ++i) {
     FUNCDESC* func = nullptr;
     ASSERT_EQ(S_OK, info->GetFuncDesc(i, &func));
-    std::wstring name = Name(info, func->memid);
-    seen[name] = func->oVft / static_cast<int>(sizeof(void*));
-    for (const Operation& op : kOperations) {
-      std::wstring wanted(op.name, op.name + strlen(op.name));
-      if (wanted != name) continue;
-      std::string rules = op.rules;
-      size_t params = rules.size() + (op.out == '-' ? 0 : 1);
-      EXPECT_EQ(static_cast<SHORT>(params), func->cParams) << op.name;
-      for (size_t p = 0; p < rules.size() && p < static_cast<size_t>(func->cParams); ++p)
-        EXPECT_EQ(rules[p] == 'S' ? VT_BSTR : VT_I4, func->lprgelemdescParam[p].tdesc.vt)
-            << op.name << " parameter " << p;
-      if (op.out != '-' && static_cast<size_t>(func->cParams) == params) {
-        const TYPEDESC& out = func->lprgelemdescParam[rules.size()].tdesc;
-        ASSERT_EQ(VT_PTR, out.vt) << op.name;
-        EXPECT_EQ(op.out == 'S' ? VT_BSTR : VT_I4, out.lptdesc->vt) << op.name;
-      }
-    }
+    seen[Name(info, func->memid)] = func->oVft / static_cast<int>(sizeof(void*));
     info->ReleaseFuncDesc(func);
-  }
-  for (const Operation& op : kOperations) {
-    std::wstring name(op.name, op.name + strlen(op.name));
-    ASSERT_EQ(1u, seen.count(name)) << op.name;
-    EXPECT_EQ(op.position, seen[name]) << op.name;
   }
   EXPECT_EQ(19, seen[L"Reserved19"]);
   EXPECT_EQ(38, seen[L"Reserved38"]);
   EXPECT_EQ(39, seen[L"Reserved39"]);
 }
+
+// One case per operation that a script method reaches, named after it.
+class EachOperation : public TypeLibrary, public ::testing::WithParamInterface<Operation> {};
+
+TEST_P(EachOperation, HasItsPositionAndParameterTypes) {
+  const Operation& op = GetParam();
+  Microsoft::WRL::ComPtr<ITypeInfo> owner;
+  ASSERT_NO_FATAL_FAILURE(VtableInfo(lib, &owner));
+  ITypeInfo* info = owner.Get();
+  ScopedTypeAttr attr(info);
+  const std::wstring wanted(op.name, op.name + strlen(op.name));
+  int found = 0;
+  for (UINT i = 0; i < attr->cFuncs; ++i) {
+    FUNCDESC* func = nullptr;
+    ASSERT_EQ(S_OK, info->GetFuncDesc(i, &func));
+    if (Name(info, func->memid) == wanted) {
+      ++found;
+      EXPECT_EQ(op.position, func->oVft / static_cast<int>(sizeof(void*)));
+      std::string rules = op.rules;
+      size_t params = rules.size() + (op.out == '-' ? 0 : 1);
+      EXPECT_EQ(static_cast<SHORT>(params), func->cParams);
+      for (size_t p = 0; p < rules.size() && p < static_cast<size_t>(func->cParams); ++p)
+        EXPECT_EQ(rules[p] == 'S' ? VT_BSTR : VT_I4, func->lprgelemdescParam[p].tdesc.vt)
+            << "parameter " << p;
+      if (op.out != '-' && static_cast<size_t>(func->cParams) == params) {
+        const TYPEDESC& out = func->lprgelemdescParam[rules.size()].tdesc;
+        EXPECT_EQ(VT_PTR, out.vt);
+        if (out.vt == VT_PTR) EXPECT_EQ(op.out == 'S' ? VT_BSTR : VT_I4, out.lptdesc->vt);
+      }
+    }
+    info->ReleaseFuncDesc(func);
+  }
+  EXPECT_EQ(1, found);
+}
+
+INSTANTIATE_TEST_SUITE_P(ControlTable, EachOperation, ::testing::ValuesIn(kOperations),
+                         testsupport::MethodName());
 
 TEST_F(TypeLibrary, EventsWithTheirDispidsAndParameters) {
   Microsoft::WRL::ComPtr<ITypeInfo> owner;  // released after the type attributes below

@@ -14,43 +14,11 @@
 #include "entry/browser_funcs.h"
 #include "entry/control_methods.h"
 #include "fake_control.h"
+#include "script_methods.h"
 
 namespace {
 
-// Script name and argument rules: N number, B flag, S string.
-struct Shape {
-  const char* name;
-  const char* rules;
-};
-
-const Shape kMethods[] = {
-    {"Init", ""}, {"SetMD5FileSize", "N"}, {"SetWaterPressType", "N"}, {"GetPhotoCount", ""},
-    {"SetWaterPressUrl", "S"}, {"SetWaterPressName", "S"}, {"StartUploadSliently", ""},
-    {"StopUploadSliently", ""}, {"SetRetryTimes", "N"}, {"Upload", ""}, {"StopUpload", "B"},
-    {"SetActiveXType", "N"}, {"SetExtendStr", "S"}, {"Resize", ""}, {"AddPhoto", "N"},
-    {"LeaveControl", ""}, {"SetPhotoCount", "N"}, {"SetUploadFilePath", "S"}, {"SetTipsMsg", "S"},
-    {"SetAutoCompress", "B"}, {"SetUnCompressLimit", "NN"}, {"UploadEx", "B"},
-    {"SetThumbInfo", "NNN"}, {"SetUploadPath", "S"}, {"TranslateAccelerator", ""},
-    {"SetUploadLimit", "N"}, {"SetUploadInfo", "SSSSNNNNN"}, {"SetTokenContent", "S"},
-    {"SetHelpHyperlink", "S"}, {"ActiveFrame", "N"}, {"SetFrame", "NNN"},
-    {"HaveSetUploadInfo", ""}, {"GetUploadKey", ""}, {"GetVersion", ""},
-    {"UpdateVersion", "SSSB"}, {"SetReportServer", "SN"}, {"SetResourceInfo", "S"},
-    {"ResizeInFF", "NN"}, {"HideSortDropDown", ""}, {"SetSizeLimits", "SS"},
-    {"SetWaterMark", "N"}, {"SetSvrTime", "N"}, {"SetThreadCount", "N"},
-    {"SetThreadTimeout", "N"}, {"SetUploadSizeLimit", "N"}, {"SetUserZumi", "S"},
-    {"SetAutoRotate", "B"}, {"CancelOneTask", "N"}, {"SetUploadTimeout", "N"},
-    {"SetUploadRetryCount", "N"}, {"SetUploadBlockSize", "N"}, {"SetUploadLibReportLevel", "N"},
-    {"InvalidateAll", ""}, {"SetBrowserInfo", "SSS"}, {"SetIPs", "SSS"}, {"SetIP2", "SSSSB"},
-    {"SetUserInfo", "SS"}, {"SetAlbumInfo", "SSN"}, {"SetCompressType", "N"},
-    {"SetNeedFeeds", "B"}, {"SetNeedWaterPress", "B"}, {"SetNeedSynWeibo", "B"},
-    {"SetNeedPreUpload", "B"}, {"SetFeedsTimeStamp", "S"}, {"SetExtentParam", "SS"},
-    {"SetVelnorTipInfo", "SS"}, {"SetPostLogURL", "SS"}, {"SetMinSpeed", "N"},
-    {"SetThumbSize", "NN"}, {"SetShowSizeControl", "B"}, {"SetGoodWaterMark", "NSNNNNNSN"},
-    {"UseGoodWaterMark", "B"}, {"GetWaterMarkPre", "NN"}, {"ActivePostLog", "S"},
-    {"SetLogUser", "B"}, {"GetReversion", ""}, {"SetUploadType", "N"},
-    {"SetUploadSolution", "N"}, {"SetQunUploadMode", "B"}, {"SetQunCgiParams", "SS"},
-    {"OpenIOSDevice", "N"}, {"OpenPreupload", "N"}, {"SetWebpCompress", "N"},
-};
+using testsupport::ScriptMethod;
 
 std::map<void*, uint32_t> g_allocations;
 void* NP_CALLBACK LedgerAlloc(uint32_t size) {
@@ -113,54 +81,59 @@ class Methods : public ::testing::Test {
 TEST_F(Methods, RegisteredInTableOrder) {
   ASSERT_EQ(84u, order.size());
   size_t index = 0;
-  for (const Shape& shape : kMethods) {
-    if (index == 25) EXPECT_EQ("EditUploadFile", order[index++]);
-    EXPECT_EQ(shape.name, order[index++]);
-  }
+  for (const ScriptMethod& method : testsupport::kScriptMethods)
+    EXPECT_EQ(method.name, order[index++]);
+  EXPECT_EQ("EditUploadFile", order[25]);
   EXPECT_EQ(25u, settings.size());
 }
 
-TEST_F(Methods, EachMethodReachesItsOperationWithConvertedArguments) {
-  std::vector<std::string> texts = {"a0", "a1", "a2", "a3", "a4", "a5", "a6", "a7", "a8"};
-  for (const Shape& shape : kMethods) {
-    std::string rules = shape.rules;
-    std::vector<NPVariant> args;
-    std::vector<std::wstring> expected;
-    for (size_t i = 0; i < rules.size(); ++i) {
-      if (rules[i] == 'N') {
-        args.push_back(Dbl(10.9 + static_cast<double>(i)));
-        expected.push_back(std::to_wstring(10 + i));
-      } else if (rules[i] == 'B') {
-        args.push_back(Bool(true));
-        expected.push_back(L"1");
-      } else {
-        args.push_back(Str(texts[i]));
-        expected.push_back(L"'a" + std::to_wstring(i) + L"'");
-      }
-    }
-    fake.calls.clear();
-    EXPECT_TRUE(Call(shape.name, args)) << shape.name;
-    ASSERT_EQ(1u, fake.calls.size()) << shape.name;
-    EXPECT_EQ(shape.name, fake.calls[0].method);
-    EXPECT_EQ(expected, fake.calls[0].args) << shape.name;
+// One case per method of the table, named after it.
+class EachMethod : public Methods, public ::testing::WithParamInterface<ScriptMethod> {};
 
-    // One more or one fewer argument: refused without a call.
-    std::vector<NPVariant> extra = args;
-    extra.push_back(Int(1));
-    EXPECT_FALSE(Call(shape.name, extra)) << shape.name;
-    if (!args.empty()) {
-      std::vector<NPVariant> fewer(args.begin(), args.end() - 1);
-      EXPECT_FALSE(Call(shape.name, fewer)) << shape.name;
+TEST_P(EachMethod, ReachesItsOperationWithConvertedArguments) {
+  const ScriptMethod& method = GetParam();
+  std::vector<std::string> texts = {"a0", "a1", "a2", "a3", "a4", "a5", "a6", "a7", "a8"};
+  std::string rules = method.rules;
+  std::vector<NPVariant> args;
+  std::vector<std::wstring> expected;
+  for (size_t i = 0; i < rules.size(); ++i) {
+    if (rules[i] == 'N') {
+      args.push_back(Dbl(10.9 + static_cast<double>(i)));
+      expected.push_back(std::to_wstring(10 + i));
+    } else if (rules[i] == 'B') {
+      args.push_back(Bool(true));
+      expected.push_back(L"1");
+    } else {
+      args.push_back(Str(texts[i]));
+      expected.push_back(L"'a" + std::to_wstring(i) + L"'");
     }
-    // Each argument of a type its rule refuses: no call.
-    for (size_t i = 0; i < rules.size(); ++i) {
-      std::vector<NPVariant> wrong = args;
-      wrong[i] = rules[i] == 'S' ? Int(2) : rules[i] == 'B' ? Int(1) : Str(texts[i]);
-      EXPECT_FALSE(Call(shape.name, wrong)) << shape.name << " argument " << i;
-    }
-    EXPECT_EQ(1u, fake.calls.size()) << shape.name;
   }
+  fake.calls.clear();
+  EXPECT_TRUE(Call(method.name, args)) << method.name;
+  ASSERT_EQ(1u, fake.calls.size()) << method.name;
+  EXPECT_EQ(method.name, fake.calls[0].method);
+  EXPECT_EQ(expected, fake.calls[0].args) << method.name;
+
+  // One more or one fewer argument: refused without a call.
+  std::vector<NPVariant> extra = args;
+  extra.push_back(Int(1));
+  EXPECT_FALSE(Call(method.name, extra)) << method.name;
+  if (!args.empty()) {
+    std::vector<NPVariant> fewer(args.begin(), args.end() - 1);
+    EXPECT_FALSE(Call(method.name, fewer)) << method.name;
+  }
+  // Each argument of a type its rule refuses: no call.
+  for (size_t i = 0; i < rules.size(); ++i) {
+    std::vector<NPVariant> wrong = args;
+    wrong[i] = rules[i] == 'S' ? Int(2) : rules[i] == 'B' ? Int(1) : Str(texts[i]);
+    EXPECT_FALSE(Call(method.name, wrong)) << method.name << " argument " << i;
+  }
+  EXPECT_EQ(1u, fake.calls.size()) << method.name;
 }
+
+INSTANTIATE_TEST_SUITE_P(ControlTable, EachMethod,
+                         ::testing::ValuesIn(testsupport::ControlOperations()),
+                         testsupport::MethodName());
 
 TEST_F(Methods, EditUploadFileNeverSucceeds) {
   EXPECT_FALSE(Call("EditUploadFile", {}));
@@ -218,6 +191,9 @@ TEST_F(Methods, GettersHandBackTheirValues) {
   fake.outLong = 0;
   EXPECT_TRUE(Call("HaveSetUploadInfo", {}));
   EXPECT_FALSE(result.value.boolValue);
+  fake.outLong = -1;
+  EXPECT_TRUE(Call("HaveSetUploadInfo", {}));
+  EXPECT_TRUE(result.value.boolValue);
 
   fake.outText = L"key-\u00e9";
   EXPECT_TRUE(Call("GetUploadKey", {}));

@@ -6,6 +6,7 @@
 
 #include <cwchar>
 #include <string>
+#include <vector>
 
 namespace testsupport {
 namespace {
@@ -56,17 +57,19 @@ class ScreenDc {
   HDC m_dc;
 };
 
-}  // namespace
-
-bool SaveWindowPicture(HWND window, const wchar_t* path, POINT probe, COLORREF* colour) {
+// Draws the picture, saves it and reads the colour at each screen point.
+bool SavePicture(HWND window, const wchar_t* path, const std::vector<POINT>& probes,
+                 std::vector<COLORREF>* colours) {
   RECT rect{};
   GetWindowRect(window, &rect);
   ScreenDc screen;
   HDC memory = CreateCompatibleDC(screen.Get());
-  HBITMAP bitmap = CreateCompatibleBitmap(screen.Get(), rect.right - rect.left, rect.bottom - rect.top);
+  HBITMAP bitmap =
+      CreateCompatibleBitmap(screen.Get(), rect.right - rect.left, rect.bottom - rect.top);
   HGDIOBJ old = SelectObject(memory, bitmap);
   PrintTree(window, window, memory);
-  *colour = GetPixel(memory, probe.x - rect.left, probe.y - rect.top);
+  for (const POINT& probe : probes)
+    colours->push_back(GetPixel(memory, probe.x - rect.left, probe.y - rect.top));
   SelectObject(memory, old);
   bool saved = false;
   {
@@ -77,6 +80,50 @@ bool SaveWindowPicture(HWND window, const wchar_t* path, POINT probe, COLORREF* 
   DeleteObject(bitmap);
   DeleteDC(memory);
   return saved;
+}
+
+}  // namespace
+
+int CheckHostedControlPicture(HWND top, HWND plugin, HWND control, const wchar_t* path,
+                              COLORREF controlColour) {
+  RECT area{};
+  GetClientRect(plugin, &area);
+  MapWindowPoints(plugin, nullptr, reinterpret_cast<POINT*>(&area), 2);
+  RECT shown{};
+  GetWindowRect(control, &shown);
+  int problems = 0;
+  if (!EqualRect(&area, &shown)) {
+    fwprintf(stderr, L"control at (%ld,%ld)-(%ld,%ld), plug-in area (%ld,%ld)-(%ld,%ld)\n",
+             shown.left, shown.top, shown.right, shown.bottom, area.left, area.top, area.right,
+             area.bottom);
+    ++problems;
+  }
+  const LONG in = 3, out = 4;
+  struct Probe {
+    POINT point;
+    bool control;
+  };
+  const Probe probes[] = {
+      {{area.left + in, area.top + in}, true},    {{area.right - in, area.top + in}, true},
+      {{area.left + in, area.bottom - in}, true}, {{area.right - in, area.bottom - in}, true},
+      {{area.left - out, area.top + in}, false},  {{area.right + out, area.bottom - in}, false},
+      {{area.left + in, area.top - out}, false},  {{area.right - in, area.bottom + out}, false},
+  };
+  std::vector<POINT> points;
+  for (const Probe& probe : probes) points.push_back(probe.point);
+  std::vector<COLORREF> colours;
+  if (!SavePicture(top, path, points, &colours)) {
+    fwprintf(stderr, L"could not save %ls\n", path);
+    return 3;
+  }
+  for (size_t i = 0; i < points.size(); ++i) {
+    if ((colours[i] == controlColour) == probes[i].control) continue;
+    fwprintf(stderr, L"(%ld,%ld): %06lx, the control's colour should %lsshow there\n", points[i].x,
+             points[i].y, static_cast<unsigned long>(colours[i]),
+             probes[i].control ? L"" : L"not ");
+    ++problems;
+  }
+  return problems == 0 ? 0 : 4;
 }
 
 }  // namespace testsupport

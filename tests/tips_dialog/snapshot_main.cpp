@@ -2,7 +2,9 @@
 // once it is on screen, both the picture it composed and what the screen
 // shows where the window is:
 //   tips_dialog_snapshot.exe MODE OUTPUT_PREFIX
-// writes OUTPUT_PREFIX_composed.png and OUTPUT_PREFIX_screen.png. Run with
+// writes OUTPUT_PREFIX_composed.png, OUTPUT_PREFIX_screen.png and
+// OUTPUT_PREFIX_layout.txt (each control's rectangle in client coordinates
+// and whether it is visible, read from the live window). Run with
 // Wine's X11 driver on a (virtual) X display for a real screenshot.
 #include <windows.h>
 #include <objidl.h>
@@ -16,6 +18,7 @@
 #include "app/dib_canvas.h"
 #include "app/gdi_raii.h"
 #include "app/tips_dlg.h"
+#include "updater_resource.h"
 
 namespace {
 
@@ -74,6 +77,21 @@ bool ScreenShowsPicture(const CDibCanvas& composed, const CDibCanvas& screen) {
   return true;
 }
 
+// One line per control: "ID LEFT TOP WIDTH HEIGHT VISIBLE".
+bool SaveLayout(HWND hDialog, const std::wstring& path) {
+  FILE* file = _wfopen(path.c_str(), L"w");
+  if (!file) return false;
+  for (int nID : {IDOK, IDCANCEL, IDC_CLOSE_BTN, IDC_NOREMIND_CHK}) {
+    HWND hControl = GetDlgItem(hDialog, nID);
+    RECT rc{};
+    GetWindowRect(hControl, &rc);
+    MapWindowPoints(nullptr, hDialog, reinterpret_cast<POINT*>(&rc), 2);
+    std::fprintf(file, "%d %ld %ld %ld %ld %d\n", nID, rc.left, rc.top, rc.right - rc.left,
+                 rc.bottom - rc.top, hControl && IsWindowVisible(hControl) ? 1 : 0);
+  }
+  return std::fclose(file) == 0;
+}
+
 // True once the snapshot is saved (or the attempts are used up).
 bool TakeSnapshot(Snapshot& snapshot) {
   HWND hwnd = snapshot.pDialog->m_hWnd;
@@ -92,7 +110,8 @@ bool TakeSnapshot(Snapshot& snapshot) {
 
   bool bComposed = SaveCanvas(composed, PixelFormat32bppPARGB, snapshot.prefix + L"_composed.png");
   bool bScreen = SaveCanvas(screen, PixelFormat32bppRGB, snapshot.prefix + L"_screen.png");
-  snapshot.bSaved = bComposed && bScreen;
+  bool bLayout = SaveLayout(hwnd, snapshot.prefix + L"_layout.txt");
+  snapshot.bSaved = bComposed && bScreen && bLayout;
   std::printf("window at %ld,%ld size %dx%d, %s on screen; composed %s, screen %s\n", rcWindow.left, rcWindow.top, w,
               h, bShown ? "shown" : "NOT shown", bComposed ? "saved" : "FAILED", bScreen ? "saved" : "FAILED");
   return true;

@@ -14,16 +14,17 @@ command -v xvfb-run >/dev/null || { echo "xvfb-run not installed"; exit 77; }
 exe_dos="Z:${snapshot_exe//\//\\}"
 mkdir -p "$out_dir"
 cd "$out_dir"
-rm -f tips_dialog_mode*.png
+rm -f tips_dialog_mode*.png tips_dialog_mode*_layout.txt
 for mode in 0 1; do
   timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" \
     "$wine_run" explorer "/desktop=zp_screenshots_$mode,800x600,x11" "$exe_dos" "$mode" "tips_dialog_mode$mode"
 done
 
 for mode in 0 1; do
-  for kind in composed screen; do
-    [ -s "tips_dialog_mode${mode}_$kind.png" ] || { echo "missing tips_dialog_mode${mode}_$kind.png"; exit 1; }
+  for file in composed.png screen.png layout.txt; do
+    [ -s "tips_dialog_mode${mode}_$file" ] || { echo "missing tips_dialog_mode${mode}_$file"; exit 1; }
   done
-  python3 "$here/check_screenshots.py" "tips_dialog_mode${mode}_composed.png" "tips_dialog_mode${mode}_screen.png"
+  python3 "$here/check_screenshots.py" "tips_dialog_mode${mode}_composed.png" "tips_dialog_mode${mode}_screen.png" \
+    "tips_dialog_mode${mode}_layout.txt" "$mode"
 done
 echo "screenshots in $out_dir"

@@ -9,7 +9,9 @@ The command sees ZP_FLOW_PORT (the server's port on 127.0.0.1),
 ZP_FLOW_INSTALLER (FILE) and ZP_FLOW_REQUESTS (a file to which every request
 is appended as "<request target> <User-Agent> <Via>" on a line of its own).
 Where tinyproxy is installed, it runs in front of the server (as a proxy
-whose upstream proxy is the server) and ZP_FLOW_TINYPROXY_PORT names it.
+whose upstream proxy is the server) and ZP_FLOW_TINYPROXY_PORT names it; a
+second one, ZP_FLOW_TINYPROXY_AUTH_PORT, requires Basic authentication as
+"agent" with the password "s3cret".
 
 Requests, in origin form or in absolute form (as a proxy receives them):
     .../missing...      404
@@ -58,17 +60,17 @@ def make_handler(installer, requests_path, lock):
     return Handler
 
 
-def start_tinyproxy(work, upstream_port):
+def start_tinyproxy(work, upstream_port, extra=""):
     """tinyproxy on a free port with the server as its upstream, or None."""
     if not shutil.which("tinyproxy"):
         return None, None
     with socket.socket() as probe:
         probe.bind(("127.0.0.1", 0))
         port = probe.getsockname()[1]
-    conf = os.path.join(work, "tinyproxy.conf")
+    conf = os.path.join(work, "tinyproxy-%d.conf" % port)
     with open(conf, "w") as out:
         out.write("Port %d\nListen 127.0.0.1\nTimeout 600\nMaxClients 20\nAllow 127.0.0.1\n"
-                  "LogLevel Critical\nUpstream http 127.0.0.1:%d\n" % (port, upstream_port))
+                  "LogLevel Critical\nUpstream http 127.0.0.1:%d\n%s" % (port, upstream_port, extra))
     proxy = subprocess.Popen(["tinyproxy", "-d", "-c", conf],
                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     for _ in range(50):
@@ -99,13 +101,17 @@ def main():
         env.update(ZP_FLOW_PORT=str(server.server_address[1]),
                    ZP_FLOW_INSTALLER=os.path.abspath(args.installer),
                    ZP_FLOW_REQUESTS=requests_path)
-        proxy, proxy_port = start_tinyproxy(work, server.server_address[1])
-        if proxy:
-            env["ZP_FLOW_TINYPROXY_PORT"] = str(proxy_port)
+        proxies = []
+        for name, extra in (("ZP_FLOW_TINYPROXY_PORT", ""),
+                            ("ZP_FLOW_TINYPROXY_AUTH_PORT", "BasicAuth agent s3cret\n")):
+            proxy, proxy_port = start_tinyproxy(work, server.server_address[1], extra)
+            if proxy:
+                env[name] = str(proxy_port)
+                proxies.append(proxy)
         try:
             status = subprocess.call(command, env=env)
         finally:
-            if proxy:
+            for proxy in proxies:
                 proxy.terminate()
                 proxy.wait()
             server.shutdown()

@@ -48,13 +48,23 @@ std::string ToAnsi(const wchar_t* text) {
     return narrow;
 }
 
+CHttpFetch::OptionQuery g_optionQuery = nullptr;
+
+bool QueryOption(DWORD option, void* buffer, DWORD* length) {
+    if (g_optionQuery == nullptr) return InternetQueryOptionW(nullptr, option, buffer, length) != FALSE;
+    uint32_t size = *length;
+    bool ok = g_optionQuery(option, buffer, &size);
+    *length = size;
+    return ok;
+}
+
 // Queries a string option of the process-wide settings into `buffer`
 // (at most `limit` bytes); gives the text, always terminated.
 bool QueryStringOption(DWORD option, BYTE* buffer, DWORD limit, std::wstring& text) {
     if (limit < sizeof(wchar_t)) return false;
     std::memset(buffer, 0, limit);
     DWORD length = limit;
-    if (!InternetQueryOptionW(nullptr, option, buffer, &length)) return false;
+    if (!QueryOption(option, buffer, &length)) return false;
     wchar_t* units = reinterpret_cast<wchar_t*>(buffer);
     units[limit / sizeof(wchar_t) - 1] = L'\0';
     text = units;
@@ -169,13 +179,15 @@ CURLcode CHttpFetch::RunTransfer() {
     return result;
 }
 
+void CHttpFetch::SetOptionQuery(OptionQuery query) { g_optionQuery = query; }
+
 CURLcode CHttpFetch::ApplySystemProxy(CURL* hCurl) {
     std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[kProxyBufferBytes]);
     if (!buffer) return CURLE_OUT_OF_MEMORY;
 
     std::memset(buffer.get(), 0, kProxyBufferBytes);
     DWORD length = kProxyBufferBytes;
-    if (!InternetQueryOptionW(nullptr, INTERNET_OPTION_PROXY, buffer.get(), &length)) {
+    if (!QueryOption(INTERNET_OPTION_PROXY, buffer.get(), &length)) {
         return CURLE_FUNCTION_NOT_FOUND;
     }
     const auto* info = reinterpret_cast<const INTERNET_PROXY_INFO*>(buffer.get());

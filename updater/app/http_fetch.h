@@ -41,6 +41,13 @@ public:
 
     // Sets the process-wide WinINet proxy (and its credentials) on the handle.
     static CURLcode ApplySystemProxy(CURL* hCurl);
+
+    // Reads one option of the process-wide Internet settings into pBuffer
+    // (*pLength bytes), as InternetQueryOptionW does without a handle.
+    using OptionQuery = bool (*)(uint32_t nOption, void* pBuffer, uint32_t* pLength);
+    // Puts other settings in place of the system's (a test's; Wine keeps no
+    // proxy credentials); null goes back to the system's.
+    static void SetOptionQuery(OptionQuery query);
     static size_t OnWriteData(void* pData, size_t nSize, size_t nCount, void* pUser);
     bool AppendData(const void* pData, uint32_t nLength);
     static uint32_t MapCurlCode(CURLcode code);
