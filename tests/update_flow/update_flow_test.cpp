@@ -124,6 +124,19 @@ void EndEngineServers() {
   CloseHandle(snapshot);
 }
 
+// The engine stand-ins' reports of earlier runs (process ids are reused).
+void RemoveEngineTraces() {
+  for (const wchar_t* pattern : {L"orvanedl-*.txt", L"brimcore-*.txt"}) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((TempDir() + pattern).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) continue;
+    do {
+      DeleteFileW((TempDir() + found.cFileName).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+}
+
 // The file the engine stand-in of this kind writes for a client process.
 std::wstring EngineTrace(const wchar_t* kind, DWORD clientPid) {
   return TempDir() + kind + L"-" + std::to_wstring(clientPid) + L".txt";
@@ -283,6 +296,7 @@ class UpdateFlowTest : public ::testing::TestWithParam<FlowCase> {
 
   void ResetState() {
     EndEngineServers();
+    RemoveEngineTraces();
     RestoreTmp();
     RemoveDirectoryW(TargetPath().c_str());
     for (const wchar_t* name :
