@@ -191,8 +191,9 @@ void ClearSystemProxy() {
 // One running ZumiPictavoUpdateSvr.exe.
 class FlowProcess : public flowdriver::FlowProcess {
  public:
-  explicit FlowProcess(const std::wstring& params)
-      : flowdriver::FlowProcess(testsupport::BinaryPath(L"ZumiPictavoUpdateSvr.exe"), params) {}
+  explicit FlowProcess(const std::wstring& params, const std::wstring& leadingArgs = L"")
+      : flowdriver::FlowProcess(testsupport::BinaryPath(L"ZumiPictavoUpdateSvr.exe"), params,
+                                leadingArgs) {}
 };
 
 // The user's mutex of the running upload control.
@@ -403,7 +404,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, UpdateFlowTest, ::testing::ValuesIn(kCases),
 // Instances while the upload control runs: a second one is refused at once;
 // of three started together exactly one goes on, and it goes on once the
 // control has ended.
-class InstanceTest : public UpdateFlowTest {};
+class FlowProgramTest : public UpdateFlowTest {};
 
 int WaitForExits(std::vector<std::unique_ptr<FlowProcess>>& flows, size_t count,
                  std::vector<int>& codes) {
@@ -417,7 +418,7 @@ int WaitForExits(std::vector<std::unique_ptr<FlowProcess>>& flows, size_t count,
   return static_cast<int>(codes.size());
 }
 
-TEST_F(InstanceTest, OnlyOneInstanceGoesOnAndWaitsForTheControl) {
+TEST_F(FlowProgramTest, OnlyOneInstanceGoesOnAndWaitsForTheControl) {
   Prepare(kCases[2]);
   ASSERT_TRUE(CopyFileW(testsupport::BinaryPath(L"brimcore.dll").c_str(),
                         (TempDir() + L"brimcore.dll").c_str(), FALSE));
@@ -449,6 +450,19 @@ TEST_F(InstanceTest, OnlyOneInstanceGoesOnAndWaitsForTheControl) {
   EXPECT_EQ(0, first->Wait());
   Sleep(1500);
   EXPECT_TRUE(Exists(StartedMarker()));
+}
+
+// Arguments beginning with "-" or "/" are passed over: the first other one
+// is the parameter string, whatever follows it. The stored ignore value
+// equal to its digest ends the run with 0 before any request; a run that
+// finds no parameter string ends with -1.
+TEST_F(FlowProgramTest, TheFirstArgumentThatIsNoFlagIsTheParameterString) {
+  SetString(HKEY_CURRENT_USER, kSettingsKey, L"IgnoreMD5Value", m_digest);
+  const std::wstring params = Fill(L"{URL}|{MD5}|x|Hello|0");
+  EXPECT_EQ(0, FlowProcess(params, L"-silent /x").Wait());
+  EXPECT_EQ(0, FlowProcess(L"other", L"/x \"" + params + L"\"").Wait());
+  EXPECT_EQ(-1, FlowProcess(L"-" + params, L"/x").Wait());
+  EXPECT_TRUE(Requests().empty());
 }
 
 }  // namespace

@@ -37,8 +37,10 @@ void Click(HWND dialog, int id, bool wait) {
 
 }  // namespace
 
-FlowProcess::FlowProcess(const std::wstring& exePath, const std::wstring& params) {
-  std::wstring command = L"\"" + exePath + L"\" \"" + params + L"\"";
+FlowProcess::FlowProcess(const std::wstring& exePath, const std::wstring& params,
+                         const std::wstring& leadingArgs) {
+  std::wstring command = L"\"" + exePath + L"\" " + leadingArgs +
+                         (leadingArgs.empty() ? L"" : L" ") + L"\"" + params + L"\"";
   STARTUPINFOW startup = {sizeof(startup)};
   m_bStarted = CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                               &startup, &m_info) != FALSE;

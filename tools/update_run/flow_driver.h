@@ -16,7 +16,9 @@ constexpr DWORD kRunTimeoutMs = 120000;
 // argument; ended if still running when the object goes.
 class FlowProcess {
  public:
-  FlowProcess(const std::wstring& exePath, const std::wstring& params);
+  // leadingArgs, when given, come before the parameter string unquoted.
+  FlowProcess(const std::wstring& exePath, const std::wstring& params,
+              const std::wstring& leadingArgs = L"");
   ~FlowProcess();
   FlowProcess(const FlowProcess&) = delete;
   FlowProcess& operator=(const FlowProcess&) = delete;
