@@ -442,6 +442,13 @@ TEST_F(FlowProgramTest, OnlyOneInstanceGoesOnAndWaitsForTheControl) {
   EXPECT_EQ(-4, second.Wait(30000));
   EXPECT_TRUE(first->Running());
   EXPECT_EQ(1u, Requests().size());
+  // The verified installer cannot be replaced or removed before it starts.
+  HANDLE writer =
+      CreateFileW(TargetPath().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_EXISTING, 0, nullptr);
+  EXPECT_EQ(INVALID_HANDLE_VALUE, writer);
+  if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+  EXPECT_FALSE(DeleteFileW(TargetPath().c_str()));
 
   control.Release();
   HWND dialog = first->WaitForDialog();
