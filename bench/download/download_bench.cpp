@@ -86,8 +86,7 @@ class CompletionSink final : public _IDownloaderEvents {
 template <typename Record>
 HRESULT Send(IDownloader* engine, HRESULT (STDMETHODCALLTYPE IDownloader::*method)(BSTR*),
              const Record& record) {
-  ScopedBstr bytes(
-      SysAllocStringByteLen(reinterpret_cast<const char*>(&record), sizeof(record)));
+  ScopedBstr bytes(SysAllocStringByteLen(reinterpret_cast<const char*>(&record), sizeof(record)));
   BSTR value = bytes.Get();
   return (engine->*method)(&value);
 }
@@ -193,8 +192,7 @@ int main() {
   std::printf("body: %zu bytes\n", kBodyBytes);
   std::printf("engine stand-in driven directly over COM: %.3f s (best of %d)\n", aloneBest,
               kRounds);
-  std::printf("through the download component: %.3f s (best of %d)\n", componentBest,
-              kRounds + 1);
+  std::printf("through the download component: %.3f s (best of %d)\n", componentBest, kRounds + 1);
   std::printf("time ratio component/engine alone: %.2f (goal <= 1.1)\n", componentBest / aloneBest);
   return 0;
 }

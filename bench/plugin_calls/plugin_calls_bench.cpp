@@ -60,9 +60,10 @@ struct Pair {
 // possible caller) or, for strings, makes the BSTR for each call as a caller
 // holding the text elsewhere has to.
 void Report(const char* what, const Pair& rates) {
-  printf("%-32s script path %10.0f calls/s   IDispatch::Invoke %10.0f calls/s   "
-         "cost ratio (script/IDispatch) %.2f\n",
-         what, rates.script, rates.dispatch, rates.dispatch / rates.script);
+  printf(
+      "%-32s script path %10.0f calls/s   IDispatch::Invoke %10.0f calls/s   "
+      "cost ratio (script/IDispatch) %.2f\n",
+      what, rates.script, rates.dispatch, rates.dispatch / rates.script);
 }
 
 }  // namespace
@@ -145,10 +146,14 @@ int wmain(int argc, wchar_t** argv) {
       Pair number{}, string{}, freshString{};
       // Alternate short rounds so that both paths see the same conditions.
       for (int round = 0; round < 4; ++round) {
-        number.script += Rate([&] { return scriptCall(numberMethod, numberArg); }, seconds / 4, fixture);
-        number.dispatch += Rate([&] { return dispatchCall(numberId, &numberVar); }, seconds / 4, fixture);
-        string.script += Rate([&] { return scriptCall(stringMethod, stringArg); }, seconds / 4, fixture);
-        string.dispatch += Rate([&] { return dispatchCall(stringId, &stringVar); }, seconds / 4, fixture);
+        number.script +=
+            Rate([&] { return scriptCall(numberMethod, numberArg); }, seconds / 4, fixture);
+        number.dispatch +=
+            Rate([&] { return dispatchCall(numberId, &numberVar); }, seconds / 4, fixture);
+        string.script +=
+            Rate([&] { return scriptCall(stringMethod, stringArg); }, seconds / 4, fixture);
+        string.dispatch +=
+            Rate([&] { return dispatchCall(stringId, &stringVar); }, seconds / 4, fixture);
         freshString.dispatch += Rate(dispatchFreshString, seconds / 4, fixture);
       }
       VariantClear(&stringVar);

@@ -42,7 +42,7 @@ void OnNcDestroy(HWND window) {
   if (!container) return;
   SetWindowLongPtrW(window, GWLP_USERDATA, 0);
   container->OnDestroy();  // in case WM_DESTROY never reached it
-  container->Release();  // the window's reference, taken at WM_CREATE
+  container->Release();    // the window's reference, taken at WM_CREATE
 }
 
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -4,8 +4,9 @@
 #include <stddef.h>
 #include "ZumiPictavoEx.h"
 
-#define SLOT(member, position) \
-  _Static_assert(offsetof(IPictavoExVtbl, member) == (position) * sizeof(void*), #member " at " #position)
+#define SLOT(member, position)                                                   \
+  _Static_assert(offsetof(IPictavoExVtbl, member) == (position) * sizeof(void*), \
+                 #member " at " #position)
 
 SLOT(QueryInterface, 0);
 SLOT(Release, 2);

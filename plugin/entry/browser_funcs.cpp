@@ -34,7 +34,8 @@ void NPN_ReleaseObject(NPObject* obj) {
 
 bool NPN_InvokeDefault(NPP npp, NPObject* obj, const NPVariant* args, uint32_t argCount,
                        NPVariant* result) {
-  return g_browser.invokeDefault && obj && g_browser.invokeDefault(npp, obj, args, argCount, result);
+  return g_browser.invokeDefault && obj &&
+         g_browser.invokeDefault(npp, obj, args, argCount, result);
 }
 
 void NPN_ReleaseVariantValue(NPVariant* variant) {

@@ -74,8 +74,10 @@ class CtrlForwarder : public npCtrlMethod<IPictavoEx> {
       long out = 0;
       if (FAILED((control->*Method)(std::get<I>(in).Pass()..., &out))) return false;
       if (result) {
-        if (O == Out::Int) npconv::IntOut(out, result);
-        else npconv::BoolOut(out, result);
+        if (O == Out::Int)
+          npconv::IntOut(out, result);
+        else
+          npconv::BoolOut(out, result);
       }
       return true;
     }
@@ -96,96 +98,96 @@ constexpr Rule S = Rule::String;
 // Class, IPictavoEx operation (also the script name), out rule, argument rules;
 // in registration order. The operations' vtable positions are pinned by
 // control/pictavoex_slots.c.
-#define UPLOAD_CTRL_METHODS(X)                                              \
-  X(UploadCtrlInit, Init, None)                                             \
-  X(UploadCtrlSetMD5FileSize, SetMD5FileSize, None, N)                      \
-  X(UploadCtrlSetWaterPressType, SetWaterPressType, None, N)                \
-  X(UploadCtrlGetPhotoCount, GetPhotoCount, Int)                            \
-  X(UploadCtrlSetWaterPressUrl, SetWaterPressUrl, None, S)                  \
-  X(UploadCtrlSetWaterPressName, SetWaterPressName, None, S)                \
-  X(UploadCtrlStartUploadSliently, StartUploadSliently, None)               \
-  X(UploadCtrlStopUploadSliently, StopUploadSliently, None)                 \
-  X(UploadCtrlSetRetryTimes, SetRetryTimes, None, N)                        \
-  X(UploadCtrlUpload, Upload, None)                                         \
-  X(UploadCtrlStopUpload, StopUpload, None, B)                              \
-  X(UploadCtrlSetActiveXType, SetActiveXType, None, N)                      \
-  X(UploadCtrlSetExtendStr, SetExtendStr, None, S)                          \
-  X(UploadCtrlResize, Resize, None)                                         \
-  X(UploadCtrlAddPhoto, AddPhoto, None, N)                                  \
-  X(UploadCtrlLeaveControl, LeaveControl, None)                             \
-  X(UploadCtrlSetPhotoCount, SetPhotoCount, None, N)                        \
-  X(UploadCtrlSetUploadFilePath, SetUploadFilePath, None, S)                \
-  X(UploadCtrlSetTipsMsg, SetTipsMsg, None, S)                              \
-  X(UploadCtrlSetAutoCompress, SetAutoCompress, None, B)                    \
-  X(UploadCtrlSetUnCompressLimit, SetUnCompressLimit, None, N, N)           \
-  X(UploadCtrlUploadEx, UploadEx, None, B)                                  \
-  X(UploadCtrlSetThumbInfo, SetThumbInfo, None, N, N, N)                    \
-  X(UploadCtrlSetUploadPath, SetUploadPath, None, S)                        \
-  X(UploadCtrlTranslateAccelerator, TranslateAccelerator, None)             \
-  EDIT_UPLOAD_FILE                                                          \
-  X(UploadCtrlSetUploadLimit, SetUploadLimit, None, N)                      \
-  X(UploadCtrlSetUploadInfo, SetUploadInfo, None, S, S, S, S, N, N, N, N, N) \
-  X(UploadCtrlSetTokenContent, SetTokenContent, None, S)                    \
-  X(UploadCtrlSetHelpHyperlink, SetHelpHyperlink, None, S)                  \
-  X(UploadCtrlActiveFrame, ActiveFrame, None, N)                            \
-  X(UploadCtrlSetFrame, SetFrame, None, N, N, N)                            \
-  X(UploadCtrlHaveSetUploadInfo, HaveSetUploadInfo, Flag)                   \
-  X(UploadCtrlGetUploadKey, GetUploadKey, String)                           \
-  X(UploadCtrlGetVersion, GetVersion, Int)                                  \
-  X(UploadCtrlUpdateVersion, UpdateVersion, None, S, S, S, B)               \
-  X(UploadCtrlSetReportServer, SetReportServer, None, S, N)                 \
-  X(UploadCtrlSetResourceInfo, SetResourceInfo, None, S)                    \
-  X(UploadCtrlResizeInFF, ResizeInFF, None, N, N)                           \
-  X(UploadCtrlHideSortDropDown, HideSortDropDown, None)                     \
-  X(UploadCtrlSetSizeLimits, SetSizeLimits, None, S, S)                     \
-  X(UploadCtrlSetWaterMark, SetWaterMark, None, N)                          \
-  X(UploadCtrlSetSvrTime, SetSvrTime, None, N)                              \
-  X(UploadCtrlSetThreadCount, SetThreadCount, None, N)                      \
-  X(UploadCtrlSetThreadTimeout, SetThreadTimeout, None, N)                  \
-  X(UploadCtrlSetUploadSizeLimit, SetUploadSizeLimit, None, N)              \
-  X(UploadCtrlSetUserZumi, SetUserZumi, None, S)                            \
-  X(UploadCtrlSetAutoRotate, SetAutoRotate, None, B)                        \
-  X(UploadCtrlCancelOneTask, CancelOneTask, None, N)                        \
-  X(UploadCtrlSetUploadTimeout, SetUploadTimeout, None, N)                  \
-  X(UploadCtrlSetUploadRetryCount, SetUploadRetryCount, None, N)            \
-  X(UploadCtrlSetUploadBlockSize, SetUploadBlockSize, None, N)              \
-  X(UploadCtrlSetUploadLibReportLevel, SetUploadLibReportLevel, None, N)    \
-  X(UploadCtrlInvalidateAllTask, InvalidateAll, None)                       \
-  X(UploadCtrlSetBrowserInfo, SetBrowserInfo, None, S, S, S)                \
-  X(UploadCtrlSetIPs, SetIPs, None, S, S, S)                                \
-  X(UploadCtrlSetIP2, SetIP2, None, S, S, S, S, B)                          \
-  X(UploadCtrlSetUserInfo, SetUserInfo, None, S, S)                         \
-  X(UploadCtrlSetAlbumInfo, SetAlbumInfo, None, S, S, N)                    \
-  X(UploadCtrlSetCompressType, SetCompressType, None, N)                    \
-  X(UploadCtrlSetNeedFeeds, SetNeedFeeds, None, B)                          \
-  X(UploadCtrlSetNeedWaterPress, SetNeedWaterPress, None, B)                \
-  X(UploadCtrlSetNeedSynWeibo, SetNeedSynWeibo, None, B)                    \
-  X(UploadCtrlSetNeedPreUpload, SetNeedPreUpload, None, B)                  \
-  X(UploadCtrlSetFeedsTimeStamp, SetFeedsTimeStamp, None, S)                \
-  X(UploadCtrlSetExtentParam, SetExtentParam, None, S, S)                   \
-  X(UploadCtrlSetVelnorTipInfo, SetVelnorTipInfo, None, S, S)               \
-  X(UploadCtrlSetPostLogURL, SetPostLogURL, None, S, S)                     \
-  X(UploadCtrlSetMinSpeed, SetMinSpeed, None, N)                            \
-  X(UploadCtrlSetThumbSize, SetThumbSize, None, N, N)                       \
-  X(UploadCtrlSetShowSizeControl, SetShowSizeControl, None, B)              \
+#define UPLOAD_CTRL_METHODS(X)                                                     \
+  X(UploadCtrlInit, Init, None)                                                    \
+  X(UploadCtrlSetMD5FileSize, SetMD5FileSize, None, N)                             \
+  X(UploadCtrlSetWaterPressType, SetWaterPressType, None, N)                       \
+  X(UploadCtrlGetPhotoCount, GetPhotoCount, Int)                                   \
+  X(UploadCtrlSetWaterPressUrl, SetWaterPressUrl, None, S)                         \
+  X(UploadCtrlSetWaterPressName, SetWaterPressName, None, S)                       \
+  X(UploadCtrlStartUploadSliently, StartUploadSliently, None)                      \
+  X(UploadCtrlStopUploadSliently, StopUploadSliently, None)                        \
+  X(UploadCtrlSetRetryTimes, SetRetryTimes, None, N)                               \
+  X(UploadCtrlUpload, Upload, None)                                                \
+  X(UploadCtrlStopUpload, StopUpload, None, B)                                     \
+  X(UploadCtrlSetActiveXType, SetActiveXType, None, N)                             \
+  X(UploadCtrlSetExtendStr, SetExtendStr, None, S)                                 \
+  X(UploadCtrlResize, Resize, None)                                                \
+  X(UploadCtrlAddPhoto, AddPhoto, None, N)                                         \
+  X(UploadCtrlLeaveControl, LeaveControl, None)                                    \
+  X(UploadCtrlSetPhotoCount, SetPhotoCount, None, N)                               \
+  X(UploadCtrlSetUploadFilePath, SetUploadFilePath, None, S)                       \
+  X(UploadCtrlSetTipsMsg, SetTipsMsg, None, S)                                     \
+  X(UploadCtrlSetAutoCompress, SetAutoCompress, None, B)                           \
+  X(UploadCtrlSetUnCompressLimit, SetUnCompressLimit, None, N, N)                  \
+  X(UploadCtrlUploadEx, UploadEx, None, B)                                         \
+  X(UploadCtrlSetThumbInfo, SetThumbInfo, None, N, N, N)                           \
+  X(UploadCtrlSetUploadPath, SetUploadPath, None, S)                               \
+  X(UploadCtrlTranslateAccelerator, TranslateAccelerator, None)                    \
+  EDIT_UPLOAD_FILE                                                                 \
+  X(UploadCtrlSetUploadLimit, SetUploadLimit, None, N)                             \
+  X(UploadCtrlSetUploadInfo, SetUploadInfo, None, S, S, S, S, N, N, N, N, N)       \
+  X(UploadCtrlSetTokenContent, SetTokenContent, None, S)                           \
+  X(UploadCtrlSetHelpHyperlink, SetHelpHyperlink, None, S)                         \
+  X(UploadCtrlActiveFrame, ActiveFrame, None, N)                                   \
+  X(UploadCtrlSetFrame, SetFrame, None, N, N, N)                                   \
+  X(UploadCtrlHaveSetUploadInfo, HaveSetUploadInfo, Flag)                          \
+  X(UploadCtrlGetUploadKey, GetUploadKey, String)                                  \
+  X(UploadCtrlGetVersion, GetVersion, Int)                                         \
+  X(UploadCtrlUpdateVersion, UpdateVersion, None, S, S, S, B)                      \
+  X(UploadCtrlSetReportServer, SetReportServer, None, S, N)                        \
+  X(UploadCtrlSetResourceInfo, SetResourceInfo, None, S)                           \
+  X(UploadCtrlResizeInFF, ResizeInFF, None, N, N)                                  \
+  X(UploadCtrlHideSortDropDown, HideSortDropDown, None)                            \
+  X(UploadCtrlSetSizeLimits, SetSizeLimits, None, S, S)                            \
+  X(UploadCtrlSetWaterMark, SetWaterMark, None, N)                                 \
+  X(UploadCtrlSetSvrTime, SetSvrTime, None, N)                                     \
+  X(UploadCtrlSetThreadCount, SetThreadCount, None, N)                             \
+  X(UploadCtrlSetThreadTimeout, SetThreadTimeout, None, N)                         \
+  X(UploadCtrlSetUploadSizeLimit, SetUploadSizeLimit, None, N)                     \
+  X(UploadCtrlSetUserZumi, SetUserZumi, None, S)                                   \
+  X(UploadCtrlSetAutoRotate, SetAutoRotate, None, B)                               \
+  X(UploadCtrlCancelOneTask, CancelOneTask, None, N)                               \
+  X(UploadCtrlSetUploadTimeout, SetUploadTimeout, None, N)                         \
+  X(UploadCtrlSetUploadRetryCount, SetUploadRetryCount, None, N)                   \
+  X(UploadCtrlSetUploadBlockSize, SetUploadBlockSize, None, N)                     \
+  X(UploadCtrlSetUploadLibReportLevel, SetUploadLibReportLevel, None, N)           \
+  X(UploadCtrlInvalidateAllTask, InvalidateAll, None)                              \
+  X(UploadCtrlSetBrowserInfo, SetBrowserInfo, None, S, S, S)                       \
+  X(UploadCtrlSetIPs, SetIPs, None, S, S, S)                                       \
+  X(UploadCtrlSetIP2, SetIP2, None, S, S, S, S, B)                                 \
+  X(UploadCtrlSetUserInfo, SetUserInfo, None, S, S)                                \
+  X(UploadCtrlSetAlbumInfo, SetAlbumInfo, None, S, S, N)                           \
+  X(UploadCtrlSetCompressType, SetCompressType, None, N)                           \
+  X(UploadCtrlSetNeedFeeds, SetNeedFeeds, None, B)                                 \
+  X(UploadCtrlSetNeedWaterPress, SetNeedWaterPress, None, B)                       \
+  X(UploadCtrlSetNeedSynWeibo, SetNeedSynWeibo, None, B)                           \
+  X(UploadCtrlSetNeedPreUpload, SetNeedPreUpload, None, B)                         \
+  X(UploadCtrlSetFeedsTimeStamp, SetFeedsTimeStamp, None, S)                       \
+  X(UploadCtrlSetExtentParam, SetExtentParam, None, S, S)                          \
+  X(UploadCtrlSetVelnorTipInfo, SetVelnorTipInfo, None, S, S)                      \
+  X(UploadCtrlSetPostLogURL, SetPostLogURL, None, S, S)                            \
+  X(UploadCtrlSetMinSpeed, SetMinSpeed, None, N)                                   \
+  X(UploadCtrlSetThumbSize, SetThumbSize, None, N, N)                              \
+  X(UploadCtrlSetShowSizeControl, SetShowSizeControl, None, B)                     \
   X(UploadCtrlSetGoodWaterMark, SetGoodWaterMark, None, N, S, N, N, N, N, N, S, N) \
-  X(UploadCtrlUseGoodWaterMark, UseGoodWaterMark, None, B)                  \
-  X(UploadCtrlGetWaterMarkPre, GetWaterMarkPre, None, N, N)                 \
-  X(UploadCtrlActivePostLog, ActivePostLog, None, S)                        \
-  X(UploadCtrlSetLogUser, SetLogUser, None, B)                              \
-  X(UploadCtrlGetReversion, GetReversion, Int)                              \
-  X(UploadCtrlSetUploadType, SetUploadType, None, N)                        \
-  X(UploadCtrlSetUploadSolution, SetUploadSolution, None, N)                \
-  X(UploadCtrlSetQunUploadMode, SetQunUploadMode, None, B)                  \
-  X(UploadCtrlSetQunCgiParams, SetQunCgiParams, None, S, S)                 \
-  X(UploadCtrlOpenIOSDevice, OpenIOSDevice, None, N)                        \
-  X(UploadCtrlOpenPreupload, OpenPreupload, None, N)                        \
+  X(UploadCtrlUseGoodWaterMark, UseGoodWaterMark, None, B)                         \
+  X(UploadCtrlGetWaterMarkPre, GetWaterMarkPre, None, N, N)                        \
+  X(UploadCtrlActivePostLog, ActivePostLog, None, S)                               \
+  X(UploadCtrlSetLogUser, SetLogUser, None, B)                                     \
+  X(UploadCtrlGetReversion, GetReversion, Int)                                     \
+  X(UploadCtrlSetUploadType, SetUploadType, None, N)                               \
+  X(UploadCtrlSetUploadSolution, SetUploadSolution, None, N)                       \
+  X(UploadCtrlSetQunUploadMode, SetQunUploadMode, None, B)                         \
+  X(UploadCtrlSetQunCgiParams, SetQunCgiParams, None, S, S)                        \
+  X(UploadCtrlOpenIOSDevice, OpenIOSDevice, None, N)                               \
+  X(UploadCtrlOpenPreupload, OpenPreupload, None, N)                               \
   X(UploadCtrlSetWebpCompress, SetWebpCompress, None, N)
 
-#define DEFINE_UPLOAD_CTRL(Class, Operation, OutRule, ...)                                    \
+#define DEFINE_UPLOAD_CTRL(Class, Operation, OutRule, ...)                                        \
   class Class final : public CtrlForwarder<&IPictavoEx::Operation, Out::OutRule, ##__VA_ARGS__> { \
-   public:                                                                                    \
-    using CtrlForwarder::CtrlForwarder;                                                       \
+   public:                                                                                        \
+    using CtrlForwarder::CtrlForwarder;                                                           \
   };
 #define EDIT_UPLOAD_FILE
 UPLOAD_CTRL_METHODS(DEFINE_UPLOAD_CTRL)
@@ -228,7 +230,8 @@ constexpr BagSetting kBagSettings[] = {
 }  // namespace
 
 void CreateControlMethods(IPictavoEx** control, const MethodSink& add) {
-#define REGISTER_UPLOAD_CTRL(Class, Operation, ...) add(#Operation, std::make_unique<Class>(control));
+#define REGISTER_UPLOAD_CTRL(Class, Operation, ...) \
+  add(#Operation, std::make_unique<Class>(control));
 #define EDIT_UPLOAD_FILE add("EditUploadFile", std::make_unique<UploadCtrlEditUploadFile>(control));
   UPLOAD_CTRL_METHODS(REGISTER_UPLOAD_CTRL)
 #undef EDIT_UPLOAD_FILE
@@ -238,8 +241,10 @@ void CreateControlMethods(IPictavoEx** control, const MethodSink& add) {
 void CreateBagProperties(IPictavoEx** control, const PropertySink& add) {
   for (const BagSetting& setting : kBagSettings) {
     std::unique_ptr<CPropertyBag> bag;
-    if (setting.type == BagType::I4) bag = std::make_unique<CPropertyBagRwI4>(setting.name);
-    else bag = std::make_unique<CPropertyBagRwBSTR>(setting.name);
+    if (setting.type == BagType::I4)
+      bag = std::make_unique<CPropertyBagRwI4>(setting.name);
+    else
+      bag = std::make_unique<CPropertyBagRwBSTR>(setting.name);
     add(setting.name, std::make_unique<npBagProperty>(control, std::move(bag)));
   }
 }

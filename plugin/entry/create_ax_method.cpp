@@ -17,7 +17,8 @@ bool npCreateAxControl::Invoke(const NPVariant* args, uint32_t argCount, NPVaria
   if (args[0].type != NPVariantType_String) return false;
   char name[256] = {};
   const NPString& text = args[0].value.stringValue;
-  if (text.UTF8Characters) memcpy(name, text.UTF8Characters, text.UTF8Length < 255 ? text.UTF8Length : 255);
+  if (text.UTF8Characters)
+    memcpy(name, text.UTF8Characters, text.UTF8Length < 255 ? text.UTF8Length : 255);
   if (strcmp(name, kControlFileName) != 0) return false;
   if (!m_pPlugin) return false;
   m_pPlugin->CreateAxControl();

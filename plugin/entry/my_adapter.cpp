@@ -105,8 +105,8 @@ HRESULT CMyAdapter::CreateAxControl() {
   RECT client = {};
   GetClientRect(pluginWindow, &client);
   axhost::RegisterHostClasses(PluginModule());
-  m_hHostWnd = axhost::CreateHostWindow(pluginWindow, client, kHostStyle, 0, nullptr,
-                                        PluginModule());
+  m_hHostWnd =
+      axhost::CreateHostWindow(pluginWindow, client, kHostStyle, 0, nullptr, PluginModule());
   if (!m_hHostWnd) return E_POINTER;
   SetWindowLongW(m_hHostWnd, GWL_STYLE, GetWindowLongW(m_hHostWnd, GWL_STYLE) | kHostClipStyles);
   SetWindowTextW(m_hHostWnd, kHostWindowText);

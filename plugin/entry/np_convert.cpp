@@ -7,9 +7,7 @@ namespace npconv {
 namespace {
 
 // The rule counts in size_t; the platform conversion takes an int.
-int BytesBeforeNul(const NPString& text) {
-  return static_cast<int>(Utf8BytesBeforeNul(text));
-}
+int BytesBeforeNul(const NPString& text) { return static_cast<int>(Utf8BytesBeforeNul(text)); }
 
 }  // namespace
 
@@ -44,8 +42,8 @@ BSTR StringIn(const NPVariant& value) {
 
 std::string ToUtf8(const wchar_t* text, size_t length) {
   if (!text || length == 0) return std::string();
-  int bytes = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
-                                  nullptr, nullptr);
+  int bytes =
+      WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
   if (bytes <= 0) return std::string();
   std::string utf8(static_cast<size_t>(bytes), '\0');
   WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), &utf8[0], bytes, nullptr,

@@ -187,25 +187,25 @@ typedef struct _NPVariant {
   } value;
 } NPVariant;
 
-typedef NPObject* (NP_CALLBACK* NPAllocateFunctionPtr)(NPP npp, NPClass* aClass);
-typedef void (NP_CALLBACK* NPDeallocateFunctionPtr)(NPObject* npobj);
-typedef void (NP_CALLBACK* NPInvalidateFunctionPtr)(NPObject* npobj);
-typedef bool (NP_CALLBACK* NPHasMethodFunctionPtr)(NPObject* npobj, NPIdentifier name);
-typedef bool (NP_CALLBACK* NPInvokeFunctionPtr)(NPObject* npobj, NPIdentifier name,
-                                                const NPVariant* args, uint32_t argCount,
-                                                NPVariant* result);
-typedef bool (NP_CALLBACK* NPInvokeDefaultFunctionPtr)(NPObject* npobj, const NPVariant* args,
-                                                       uint32_t argCount, NPVariant* result);
-typedef bool (NP_CALLBACK* NPHasPropertyFunctionPtr)(NPObject* npobj, NPIdentifier name);
-typedef bool (NP_CALLBACK* NPGetPropertyFunctionPtr)(NPObject* npobj, NPIdentifier name,
-                                                     NPVariant* result);
-typedef bool (NP_CALLBACK* NPSetPropertyFunctionPtr)(NPObject* npobj, NPIdentifier name,
-                                                     const NPVariant* value);
-typedef bool (NP_CALLBACK* NPRemovePropertyFunctionPtr)(NPObject* npobj, NPIdentifier name);
-typedef bool (NP_CALLBACK* NPEnumerationFunctionPtr)(NPObject* npobj, NPIdentifier** value,
-                                                     uint32_t* count);
-typedef bool (NP_CALLBACK* NPConstructFunctionPtr)(NPObject* npobj, const NPVariant* args,
-                                                   uint32_t argCount, NPVariant* result);
+typedef NPObject*(NP_CALLBACK* NPAllocateFunctionPtr)(NPP npp, NPClass* aClass);
+typedef void(NP_CALLBACK* NPDeallocateFunctionPtr)(NPObject* npobj);
+typedef void(NP_CALLBACK* NPInvalidateFunctionPtr)(NPObject* npobj);
+typedef bool(NP_CALLBACK* NPHasMethodFunctionPtr)(NPObject* npobj, NPIdentifier name);
+typedef bool(NP_CALLBACK* NPInvokeFunctionPtr)(NPObject* npobj, NPIdentifier name,
+                                               const NPVariant* args, uint32_t argCount,
+                                               NPVariant* result);
+typedef bool(NP_CALLBACK* NPInvokeDefaultFunctionPtr)(NPObject* npobj, const NPVariant* args,
+                                                      uint32_t argCount, NPVariant* result);
+typedef bool(NP_CALLBACK* NPHasPropertyFunctionPtr)(NPObject* npobj, NPIdentifier name);
+typedef bool(NP_CALLBACK* NPGetPropertyFunctionPtr)(NPObject* npobj, NPIdentifier name,
+                                                    NPVariant* result);
+typedef bool(NP_CALLBACK* NPSetPropertyFunctionPtr)(NPObject* npobj, NPIdentifier name,
+                                                    const NPVariant* value);
+typedef bool(NP_CALLBACK* NPRemovePropertyFunctionPtr)(NPObject* npobj, NPIdentifier name);
+typedef bool(NP_CALLBACK* NPEnumerationFunctionPtr)(NPObject* npobj, NPIdentifier** value,
+                                                    uint32_t* count);
+typedef bool(NP_CALLBACK* NPConstructFunctionPtr)(NPObject* npobj, const NPVariant* args,
+                                                  uint32_t argCount, NPVariant* result);
 
 #define NP_CLASS_STRUCT_VERSION 3
 
@@ -232,37 +232,35 @@ struct NPObject {
 };
 
 // Plug-in callbacks, handed to the browser by NP_GetEntryPoints.
-typedef NPError (NP_CALLBACK* NPP_NewProcPtr)(NPMIMEType pluginType, NPP instance, uint16_t mode,
+typedef NPError(NP_CALLBACK* NPP_NewProcPtr)(NPMIMEType pluginType, NPP instance, uint16_t mode,
                                              int16_t argc, char* argn[], char* argv[],
                                              NPSavedData* saved);
-typedef NPError (NP_CALLBACK* NPP_DestroyProcPtr)(NPP instance, NPSavedData** save);
-typedef NPError (NP_CALLBACK* NPP_SetWindowProcPtr)(NPP instance, NPWindow* window);
-typedef NPError (NP_CALLBACK* NPP_NewStreamProcPtr)(NPP instance, NPMIMEType type,
-                                                   NPStream* stream, NPBool seekable,
-                                                   uint16_t* stype);
-typedef NPError (NP_CALLBACK* NPP_DestroyStreamProcPtr)(NPP instance, NPStream* stream,
+typedef NPError(NP_CALLBACK* NPP_DestroyProcPtr)(NPP instance, NPSavedData** save);
+typedef NPError(NP_CALLBACK* NPP_SetWindowProcPtr)(NPP instance, NPWindow* window);
+typedef NPError(NP_CALLBACK* NPP_NewStreamProcPtr)(NPP instance, NPMIMEType type, NPStream* stream,
+                                                   NPBool seekable, uint16_t* stype);
+typedef NPError(NP_CALLBACK* NPP_DestroyStreamProcPtr)(NPP instance, NPStream* stream,
                                                        NPReason reason);
-typedef int32_t (NP_CALLBACK* NPP_WriteReadyProcPtr)(NPP instance, NPStream* stream);
-typedef int32_t (NP_CALLBACK* NPP_WriteProcPtr)(NPP instance, NPStream* stream, int32_t offset,
+typedef int32_t(NP_CALLBACK* NPP_WriteReadyProcPtr)(NPP instance, NPStream* stream);
+typedef int32_t(NP_CALLBACK* NPP_WriteProcPtr)(NPP instance, NPStream* stream, int32_t offset,
                                                int32_t len, void* buffer);
-typedef void (NP_CALLBACK* NPP_StreamAsFileProcPtr)(NPP instance, NPStream* stream,
+typedef void(NP_CALLBACK* NPP_StreamAsFileProcPtr)(NPP instance, NPStream* stream,
                                                    const char* fname);
-typedef void (NP_CALLBACK* NPP_PrintProcPtr)(NPP instance, NPPrint* platformPrint);
-typedef int16_t (NP_CALLBACK* NPP_HandleEventProcPtr)(NPP instance, void* event);
-typedef void (NP_CALLBACK* NPP_URLNotifyProcPtr)(NPP instance, const char* url, NPReason reason,
+typedef void(NP_CALLBACK* NPP_PrintProcPtr)(NPP instance, NPPrint* platformPrint);
+typedef int16_t(NP_CALLBACK* NPP_HandleEventProcPtr)(NPP instance, void* event);
+typedef void(NP_CALLBACK* NPP_URLNotifyProcPtr)(NPP instance, const char* url, NPReason reason,
                                                 void* notifyData);
-typedef NPError (NP_CALLBACK* NPP_GetValueProcPtr)(NPP instance, NPPVariable variable,
+typedef NPError(NP_CALLBACK* NPP_GetValueProcPtr)(NPP instance, NPPVariable variable,
                                                   void* ret_value);
-typedef NPError (NP_CALLBACK* NPP_SetValueProcPtr)(NPP instance, NPNVariable variable,
-                                                  void* value);
-typedef NPBool (NP_CALLBACK* NPP_GotFocusPtr)(NPP instance, int direction);
-typedef void (NP_CALLBACK* NPP_LostFocusPtr)(NPP instance);
-typedef void (NP_CALLBACK* NPP_URLRedirectNotifyPtr)(NPP instance, const char* url,
-                                                    int32_t status, void* notifyData);
-typedef NPError (NP_CALLBACK* NPP_ClearSiteDataPtr)(const char* site, uint64_t flags,
+typedef NPError(NP_CALLBACK* NPP_SetValueProcPtr)(NPP instance, NPNVariable variable, void* value);
+typedef NPBool(NP_CALLBACK* NPP_GotFocusPtr)(NPP instance, int direction);
+typedef void(NP_CALLBACK* NPP_LostFocusPtr)(NPP instance);
+typedef void(NP_CALLBACK* NPP_URLRedirectNotifyPtr)(NPP instance, const char* url, int32_t status,
+                                                    void* notifyData);
+typedef NPError(NP_CALLBACK* NPP_ClearSiteDataPtr)(const char* site, uint64_t flags,
                                                    uint64_t maxAge);
-typedef char** (NP_CALLBACK* NPP_GetSitesWithDataPtr)(void);
-typedef void (NP_CALLBACK* NPP_DidCompositePtr)(NPP instance);
+typedef char**(NP_CALLBACK* NPP_GetSitesWithDataPtr)(void);
+typedef void(NP_CALLBACK* NPP_DidCompositePtr)(NPP instance);
 
 typedef struct _NPPluginFuncs {
   uint16_t size;
@@ -290,103 +288,95 @@ typedef struct _NPPluginFuncs {
 } NPPluginFuncs;
 
 // Browser functions, handed to the plug-in by NP_Initialize.
-typedef NPError (NP_CALLBACK* NPN_GetURLProcPtr)(NPP instance, const char* url, const char* window);
-typedef NPError (NP_CALLBACK* NPN_PostURLProcPtr)(NPP instance, const char* url,
-                                                 const char* window, uint32_t len,
-                                                 const char* buf, NPBool file);
-typedef NPError (NP_CALLBACK* NPN_RequestReadProcPtr)(NPStream* stream, NPByteRange* rangeList);
-typedef NPError (NP_CALLBACK* NPN_NewStreamProcPtr)(NPP instance, NPMIMEType type,
+typedef NPError(NP_CALLBACK* NPN_GetURLProcPtr)(NPP instance, const char* url, const char* window);
+typedef NPError(NP_CALLBACK* NPN_PostURLProcPtr)(NPP instance, const char* url, const char* window,
+                                                 uint32_t len, const char* buf, NPBool file);
+typedef NPError(NP_CALLBACK* NPN_RequestReadProcPtr)(NPStream* stream, NPByteRange* rangeList);
+typedef NPError(NP_CALLBACK* NPN_NewStreamProcPtr)(NPP instance, NPMIMEType type,
                                                    const char* window, NPStream** stream);
-typedef int32_t (NP_CALLBACK* NPN_WriteProcPtr)(NPP instance, NPStream* stream, int32_t len,
+typedef int32_t(NP_CALLBACK* NPN_WriteProcPtr)(NPP instance, NPStream* stream, int32_t len,
                                                void* buffer);
-typedef NPError (NP_CALLBACK* NPN_DestroyStreamProcPtr)(NPP instance, NPStream* stream,
+typedef NPError(NP_CALLBACK* NPN_DestroyStreamProcPtr)(NPP instance, NPStream* stream,
                                                        NPReason reason);
-typedef void (NP_CALLBACK* NPN_StatusProcPtr)(NPP instance, const char* message);
-typedef const char* (NP_CALLBACK* NPN_UserAgentProcPtr)(NPP instance);
-typedef void* (NP_CALLBACK* NPN_MemAllocProcPtr)(uint32_t size);
-typedef void (NP_CALLBACK* NPN_MemFreeProcPtr)(void* ptr);
-typedef uint32_t (NP_CALLBACK* NPN_MemFlushProcPtr)(uint32_t size);
-typedef void (NP_CALLBACK* NPN_ReloadPluginsProcPtr)(NPBool reloadPages);
-typedef void* (NP_CALLBACK* NPN_GetJavaEnvProcPtr)(void);
-typedef void* (NP_CALLBACK* NPN_GetJavaPeerProcPtr)(NPP instance);
-typedef NPError (NP_CALLBACK* NPN_GetURLNotifyProcPtr)(NPP instance, const char* url,
+typedef void(NP_CALLBACK* NPN_StatusProcPtr)(NPP instance, const char* message);
+typedef const char*(NP_CALLBACK* NPN_UserAgentProcPtr)(NPP instance);
+typedef void*(NP_CALLBACK* NPN_MemAllocProcPtr)(uint32_t size);
+typedef void(NP_CALLBACK* NPN_MemFreeProcPtr)(void* ptr);
+typedef uint32_t(NP_CALLBACK* NPN_MemFlushProcPtr)(uint32_t size);
+typedef void(NP_CALLBACK* NPN_ReloadPluginsProcPtr)(NPBool reloadPages);
+typedef void*(NP_CALLBACK* NPN_GetJavaEnvProcPtr)(void);
+typedef void*(NP_CALLBACK* NPN_GetJavaPeerProcPtr)(NPP instance);
+typedef NPError(NP_CALLBACK* NPN_GetURLNotifyProcPtr)(NPP instance, const char* url,
                                                       const char* window, void* notifyData);
-typedef NPError (NP_CALLBACK* NPN_PostURLNotifyProcPtr)(NPP instance, const char* url,
+typedef NPError(NP_CALLBACK* NPN_PostURLNotifyProcPtr)(NPP instance, const char* url,
                                                        const char* window, uint32_t len,
                                                        const char* buf, NPBool file,
                                                        void* notifyData);
-typedef NPError (NP_CALLBACK* NPN_GetValueProcPtr)(NPP instance, NPNVariable variable,
+typedef NPError(NP_CALLBACK* NPN_GetValueProcPtr)(NPP instance, NPNVariable variable,
                                                   void* ret_value);
-typedef NPError (NP_CALLBACK* NPN_SetValueProcPtr)(NPP instance, NPPVariable variable,
-                                                  void* value);
-typedef void (NP_CALLBACK* NPN_InvalidateRectProcPtr)(NPP instance, NPRect* rect);
-typedef void (NP_CALLBACK* NPN_InvalidateRegionProcPtr)(NPP instance, void* region);
-typedef void (NP_CALLBACK* NPN_ForceRedrawProcPtr)(NPP instance);
-typedef NPIdentifier (NP_CALLBACK* NPN_GetStringIdentifierProcPtr)(const NPUTF8* name);
-typedef void (NP_CALLBACK* NPN_GetStringIdentifiersProcPtr)(const NPUTF8** names,
-                                                           int32_t nameCount,
+typedef NPError(NP_CALLBACK* NPN_SetValueProcPtr)(NPP instance, NPPVariable variable, void* value);
+typedef void(NP_CALLBACK* NPN_InvalidateRectProcPtr)(NPP instance, NPRect* rect);
+typedef void(NP_CALLBACK* NPN_InvalidateRegionProcPtr)(NPP instance, void* region);
+typedef void(NP_CALLBACK* NPN_ForceRedrawProcPtr)(NPP instance);
+typedef NPIdentifier(NP_CALLBACK* NPN_GetStringIdentifierProcPtr)(const NPUTF8* name);
+typedef void(NP_CALLBACK* NPN_GetStringIdentifiersProcPtr)(const NPUTF8** names, int32_t nameCount,
                                                            NPIdentifier* identifiers);
-typedef NPIdentifier (NP_CALLBACK* NPN_GetIntIdentifierProcPtr)(int32_t intid);
-typedef bool (NP_CALLBACK* NPN_IdentifierIsStringProcPtr)(NPIdentifier identifier);
-typedef NPUTF8* (NP_CALLBACK* NPN_UTF8FromIdentifierProcPtr)(NPIdentifier identifier);
-typedef int32_t (NP_CALLBACK* NPN_IntFromIdentifierProcPtr)(NPIdentifier identifier);
-typedef NPObject* (NP_CALLBACK* NPN_CreateObjectProcPtr)(NPP npp, NPClass* aClass);
-typedef NPObject* (NP_CALLBACK* NPN_RetainObjectProcPtr)(NPObject* obj);
-typedef void (NP_CALLBACK* NPN_ReleaseObjectProcPtr)(NPObject* obj);
-typedef bool (NP_CALLBACK* NPN_InvokeProcPtr)(NPP npp, NPObject* obj, NPIdentifier methodName,
+typedef NPIdentifier(NP_CALLBACK* NPN_GetIntIdentifierProcPtr)(int32_t intid);
+typedef bool(NP_CALLBACK* NPN_IdentifierIsStringProcPtr)(NPIdentifier identifier);
+typedef NPUTF8*(NP_CALLBACK* NPN_UTF8FromIdentifierProcPtr)(NPIdentifier identifier);
+typedef int32_t(NP_CALLBACK* NPN_IntFromIdentifierProcPtr)(NPIdentifier identifier);
+typedef NPObject*(NP_CALLBACK* NPN_CreateObjectProcPtr)(NPP npp, NPClass* aClass);
+typedef NPObject*(NP_CALLBACK* NPN_RetainObjectProcPtr)(NPObject* obj);
+typedef void(NP_CALLBACK* NPN_ReleaseObjectProcPtr)(NPObject* obj);
+typedef bool(NP_CALLBACK* NPN_InvokeProcPtr)(NPP npp, NPObject* obj, NPIdentifier methodName,
                                              const NPVariant* args, uint32_t argCount,
                                              NPVariant* result);
-typedef bool (NP_CALLBACK* NPN_InvokeDefaultProcPtr)(NPP npp, NPObject* obj,
-                                                    const NPVariant* args, uint32_t argCount,
-                                                    NPVariant* result);
-typedef bool (NP_CALLBACK* NPN_EvaluateProcPtr)(NPP npp, NPObject* obj, NPString* script,
+typedef bool(NP_CALLBACK* NPN_InvokeDefaultProcPtr)(NPP npp, NPObject* obj, const NPVariant* args,
+                                                    uint32_t argCount, NPVariant* result);
+typedef bool(NP_CALLBACK* NPN_EvaluateProcPtr)(NPP npp, NPObject* obj, NPString* script,
                                                NPVariant* result);
-typedef bool (NP_CALLBACK* NPN_GetPropertyProcPtr)(NPP npp, NPObject* obj,
-                                                  NPIdentifier propertyName, NPVariant* result);
-typedef bool (NP_CALLBACK* NPN_SetPropertyProcPtr)(NPP npp, NPObject* obj,
-                                                  NPIdentifier propertyName,
+typedef bool(NP_CALLBACK* NPN_GetPropertyProcPtr)(NPP npp, NPObject* obj, NPIdentifier propertyName,
+                                                  NPVariant* result);
+typedef bool(NP_CALLBACK* NPN_SetPropertyProcPtr)(NPP npp, NPObject* obj, NPIdentifier propertyName,
                                                   const NPVariant* value);
-typedef bool (NP_CALLBACK* NPN_RemovePropertyProcPtr)(NPP npp, NPObject* obj,
+typedef bool(NP_CALLBACK* NPN_RemovePropertyProcPtr)(NPP npp, NPObject* obj,
                                                      NPIdentifier propertyName);
-typedef bool (NP_CALLBACK* NPN_HasPropertyProcPtr)(NPP npp, NPObject* obj,
+typedef bool(NP_CALLBACK* NPN_HasPropertyProcPtr)(NPP npp, NPObject* obj,
                                                   NPIdentifier propertyName);
-typedef bool (NP_CALLBACK* NPN_HasMethodProcPtr)(NPP npp, NPObject* obj, NPIdentifier methodName);
-typedef void (NP_CALLBACK* NPN_ReleaseVariantValueProcPtr)(NPVariant* variant);
-typedef void (NP_CALLBACK* NPN_SetExceptionProcPtr)(NPObject* obj, const NPUTF8* message);
-typedef void (NP_CALLBACK* NPN_PushPopupsEnabledStateProcPtr)(NPP npp, NPBool enabled);
-typedef void (NP_CALLBACK* NPN_PopPopupsEnabledStateProcPtr)(NPP npp);
-typedef bool (NP_CALLBACK* NPN_EnumerateProcPtr)(NPP npp, NPObject* obj,
-                                                NPIdentifier** identifier, uint32_t* count);
-typedef void (NP_CALLBACK* NPN_PluginThreadAsyncCallProcPtr)(NPP instance, void (*func)(void*),
+typedef bool(NP_CALLBACK* NPN_HasMethodProcPtr)(NPP npp, NPObject* obj, NPIdentifier methodName);
+typedef void(NP_CALLBACK* NPN_ReleaseVariantValueProcPtr)(NPVariant* variant);
+typedef void(NP_CALLBACK* NPN_SetExceptionProcPtr)(NPObject* obj, const NPUTF8* message);
+typedef void(NP_CALLBACK* NPN_PushPopupsEnabledStateProcPtr)(NPP npp, NPBool enabled);
+typedef void(NP_CALLBACK* NPN_PopPopupsEnabledStateProcPtr)(NPP npp);
+typedef bool(NP_CALLBACK* NPN_EnumerateProcPtr)(NPP npp, NPObject* obj, NPIdentifier** identifier,
+                                                uint32_t* count);
+typedef void(NP_CALLBACK* NPN_PluginThreadAsyncCallProcPtr)(NPP instance, void (*func)(void*),
                                                             void* userData);
-typedef bool (NP_CALLBACK* NPN_ConstructProcPtr)(NPP npp, NPObject* obj, const NPVariant* args,
+typedef bool(NP_CALLBACK* NPN_ConstructProcPtr)(NPP npp, NPObject* obj, const NPVariant* args,
                                                 uint32_t argCount, NPVariant* result);
-typedef NPError (NP_CALLBACK* NPN_GetValueForURLPtr)(NPP npp, int variable, const char* url,
+typedef NPError(NP_CALLBACK* NPN_GetValueForURLPtr)(NPP npp, int variable, const char* url,
                                                     char** value, uint32_t* len);
-typedef NPError (NP_CALLBACK* NPN_SetValueForURLPtr)(NPP npp, int variable, const char* url,
+typedef NPError(NP_CALLBACK* NPN_SetValueForURLPtr)(NPP npp, int variable, const char* url,
                                                     const char* value, uint32_t len);
-typedef NPError (NP_CALLBACK* NPN_GetAuthenticationInfoPtr)(NPP npp, const char* protocol,
+typedef NPError(NP_CALLBACK* NPN_GetAuthenticationInfoPtr)(NPP npp, const char* protocol,
                                                            const char* host, int32_t port,
-                                                           const char* scheme,
-                                                           const char* realm, char** username,
-                                                           uint32_t* ulen, char** password,
-                                                           uint32_t* plen);
-typedef uint32_t (NP_CALLBACK* NPN_ScheduleTimerPtr)(NPP instance, uint32_t interval,
-                                                    NPBool repeat,
+                                                           const char* scheme, const char* realm,
+                                                           char** username, uint32_t* ulen,
+                                                           char** password, uint32_t* plen);
+typedef uint32_t(NP_CALLBACK* NPN_ScheduleTimerPtr)(NPP instance, uint32_t interval, NPBool repeat,
                                                     void (*timerFunc)(NPP npp, uint32_t timerID));
-typedef void (NP_CALLBACK* NPN_UnscheduleTimerPtr)(NPP instance, uint32_t timerID);
-typedef NPError (NP_CALLBACK* NPN_PopUpContextMenuPtr)(NPP instance, void* menu);
-typedef NPBool (NP_CALLBACK* NPN_ConvertPointPtr)(NPP instance, double sourceX, double sourceY,
+typedef void(NP_CALLBACK* NPN_UnscheduleTimerPtr)(NPP instance, uint32_t timerID);
+typedef NPError(NP_CALLBACK* NPN_PopUpContextMenuPtr)(NPP instance, void* menu);
+typedef NPBool(NP_CALLBACK* NPN_ConvertPointPtr)(NPP instance, double sourceX, double sourceY,
                                                  int sourceSpace, double* destX, double* destY,
                                                  int destSpace);
-typedef NPBool (NP_CALLBACK* NPN_HandleEventPtr)(NPP instance, void* event, NPBool handled);
-typedef NPBool (NP_CALLBACK* NPN_UnfocusInstancePtr)(NPP instance, int direction);
-typedef void (NP_CALLBACK* NPN_URLRedirectResponsePtr)(NPP instance, void* notifyData,
-                                                      NPBool allow);
-typedef NPError (NP_CALLBACK* NPN_InitAsyncSurfacePtr)(NPP instance, void* size, int format,
+typedef NPBool(NP_CALLBACK* NPN_HandleEventPtr)(NPP instance, void* event, NPBool handled);
+typedef NPBool(NP_CALLBACK* NPN_UnfocusInstancePtr)(NPP instance, int direction);
+typedef void(NP_CALLBACK* NPN_URLRedirectResponsePtr)(NPP instance, void* notifyData, NPBool allow);
+typedef NPError(NP_CALLBACK* NPN_InitAsyncSurfacePtr)(NPP instance, void* size, int format,
                                                       void* initData, void* surface);
-typedef NPError (NP_CALLBACK* NPN_FinalizeAsyncSurfacePtr)(NPP instance, void* surface);
-typedef void (NP_CALLBACK* NPN_SetCurrentAsyncSurfacePtr)(NPP instance, void* surface,
+typedef NPError(NP_CALLBACK* NPN_FinalizeAsyncSurfacePtr)(NPP instance, void* surface);
+typedef void(NP_CALLBACK* NPN_SetCurrentAsyncSurfacePtr)(NPP instance, void* surface,
                                                          NPRect* changed);
 
 typedef struct _NPNetscapeFuncs {
@@ -471,7 +461,7 @@ typedef NPError(NP_EXPORT_CALL* NP_ShutdownFunc)(void);
 #define BOOLEAN_TO_NPVARIANT(val, v) ((v).type = NPVariantType_Bool, (v).value.boolValue = !!(val))
 #define INT32_TO_NPVARIANT(val, v) ((v).type = NPVariantType_Int32, (v).value.intValue = (val))
 #define DOUBLE_TO_NPVARIANT(val, v) ((v).type = NPVariantType_Double, (v).value.doubleValue = (val))
-#define STRINGN_TO_NPVARIANT(val, len, v)                                          \
+#define STRINGN_TO_NPVARIANT(val, len, v)                                         \
   ((v).type = NPVariantType_String, (v).value.stringValue.UTF8Characters = (val), \
    (v).value.stringValue.UTF8Length = (len))
 #define OBJECT_TO_NPVARIANT(val, v) ((v).type = NPVariantType_Object, (v).value.objectValue = (val))

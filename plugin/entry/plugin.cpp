@@ -11,9 +11,7 @@
 
 CPlugin::CPlugin(NPP instance) : m_pNPInstance(instance) {}
 
-CPlugin::~CPlugin() {
-  ReleaseScriptableObject();
-}
+CPlugin::~CPlugin() { ReleaseScriptableObject(); }
 
 void CPlugin::ReleaseScriptableObject() {
   if (!m_pScriptableObject) return;

@@ -22,8 +22,8 @@ HRESULT CPropertyBag::Read(LPCOLESTR name, VARIANT* var, IErrorLog*) {
   const NPVariant* pending = m_pPending;
   m_pPending = nullptr;
   if (!pending || pending->type != NPVariantType_String) return E_FAIL;
-  return ReadValue(pending->value.stringValue.UTF8Characters,
-                   pending->value.stringValue.UTF8Length, var);
+  return ReadValue(pending->value.stringValue.UTF8Characters, pending->value.stringValue.UTF8Length,
+                   var);
 }
 
 HRESULT CPropertyBag::ReadValue(const char*, uint32_t, VARIANT*) { return E_FAIL; }

@@ -20,7 +20,8 @@ class ScopedNPObject {
     if (this != &other) *this = Retain(other.m_object);
     return *this;
   }
-  ScopedNPObject(ScopedNPObject&& other) noexcept : m_object(std::exchange(other.m_object, nullptr)) {}
+  ScopedNPObject(ScopedNPObject&& other) noexcept
+      : m_object(std::exchange(other.m_object, nullptr)) {}
   ScopedNPObject& operator=(ScopedNPObject&& other) noexcept {
     if (this != &other) {
       Reset();

@@ -64,9 +64,19 @@ bool NP_CALLBACK Construct(NPObject* object, const NPVariant* args, uint32_t arg
 }
 
 const NPClass kScriptableClass = {
-    NP_CLASS_STRUCT_VERSION, Allocate,    Deallocate,  Invalidate,     HasMethod,
-    Invoke,                  InvokeDefault, HasProperty, GetProperty,  SetProperty,
-    RemoveProperty,          Enumerate,   Construct,
+    NP_CLASS_STRUCT_VERSION,
+    Allocate,
+    Deallocate,
+    Invalidate,
+    HasMethod,
+    Invoke,
+    InvokeDefault,
+    HasProperty,
+    GetProperty,
+    SetProperty,
+    RemoveProperty,
+    Enumerate,
+    Construct,
 };
 
 }  // namespace

@@ -14,8 +14,9 @@ const wchar_t kVersion[] = L"1.0.0.1";
 
 HMODULE ThisModule() {
   HMODULE module = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&ThisModule), &module);
+  GetModuleHandleExW(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCWSTR>(&ThisModule), &module);
   return module;
 }
 
@@ -33,17 +34,22 @@ LONG SetText(HKEY key, const wchar_t* name, const wchar_t* text) {
 // did not happen.
 extern "C" HRESULT __stdcall DllRegisterServer(void) {
   ScopedRegKey key;
-  LONG status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kPluginKey, 0, nullptr, 0,
-                                KEY_SET_VALUE | KEY_CREATE_SUB_KEY, nullptr, key.Receive(), nullptr);
+  LONG status =
+      RegCreateKeyExW(HKEY_LOCAL_MACHINE, kPluginKey, 0, nullptr, 0,
+                      KEY_SET_VALUE | KEY_CREATE_SUB_KEY, nullptr, key.Receive(), nullptr);
   if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
   wchar_t path[MAX_PATH] = {};
   const DWORD pathChars = GetModuleFileNameW(ThisModule(), path, MAX_PATH);
-  if (pathChars == 0 || pathChars >= MAX_PATH) return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+  if (pathChars == 0 || pathChars >= MAX_PATH)
+    return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
   const struct {
     const wchar_t* name;
     const wchar_t* text;
-  } kValues[] = {{L"Description", kName}, {L"ProductName", kName}, {L"Vendor", kName},
-                 {L"Path", path},         {L"Version", kVersion}};
+  } kValues[] = {{L"Description", kName},
+                 {L"ProductName", kName},
+                 {L"Vendor", kName},
+                 {L"Path", path},
+                 {L"Version", kVersion}};
   for (const auto& value : kValues) {
     status = SetText(key.Get(), value.name, value.text);
     if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);

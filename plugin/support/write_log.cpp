@@ -48,10 +48,10 @@ void AppendLine(const std::wstring& path, const wchar_t* message) {
                                   nullptr, 0, nullptr, nullptr);
   if (bytes <= 0) return;
   std::string ansi(static_cast<size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_THREAD_ACP, 0, line.data(), static_cast<int>(line.size()), &ansi[0],
-                      bytes, nullptr, nullptr);
+  WideCharToMultiByte(CP_THREAD_ACP, 0, line.data(), static_cast<int>(line.size()), &ansi[0], bytes,
+                      nullptr, nullptr);
   ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.IsValid()) return;
   SetFilePointer(file.Get(), 0, nullptr, FILE_END);
   DWORD written = 0;

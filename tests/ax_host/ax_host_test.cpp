@@ -147,9 +147,9 @@ class AxHostTest : public ::testing::Test {
                                    nullptr, GetModuleHandleW(nullptr), nullptr));
     ASSERT_TRUE(browser_);
     ShowWindow(browser_.get(), SW_SHOWNOACTIVATE);
-    plugin_ = CreateWindowExW(0, L"AxHostTestPluginWindow", nullptr, WS_CHILD | WS_VISIBLE, 10,
-                              20, 320, 240, browser_.get(), nullptr, GetModuleHandleW(nullptr),
-                              nullptr);
+    plugin_ =
+        CreateWindowExW(0, L"AxHostTestPluginWindow", nullptr, WS_CHILD | WS_VISIBLE, 10, 20, 320,
+                        240, browser_.get(), nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_TRUE(plugin_);
   }
 
@@ -223,8 +223,8 @@ TEST_F(AxHostTest, StandInRegistersItsClassAndTypeLibrary) {
                           0, KEY_READ, &key));
   wchar_t path[MAX_PATH] = {};
   DWORD size = sizeof(path);
-  EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, nullptr, nullptr, nullptr,
-                                            reinterpret_cast<BYTE*>(path), &size));
+  EXPECT_EQ(ERROR_SUCCESS,
+            RegQueryValueExW(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(path), &size));
   RegCloseKey(key);
   EXPECT_NE(nullptr, wcsstr(path, L"ZumiPictavoEx.dll"));
 }
@@ -264,7 +264,8 @@ TEST_F(AxHostTest, HostWindowInitialisesOleForItsLifetime) {
 TEST_F(AxHostTest, AnswersTheHostAndControlMessages) {
   UniqueWindow host(MakeHost());
   ASSERT_TRUE(host);
-  auto* container = reinterpret_cast<IUnknown*>(SendMessageW(host.get(), axhost::HostMessage(), 0, 0));
+  auto* container =
+      reinterpret_cast<IUnknown*>(SendMessageW(host.get(), axhost::HostMessage(), 0, 0));
   ASSERT_NE(nullptr, container);
   ComPtr<IAxWinHostWindow> hostWindow;
   EXPECT_EQ(S_OK, container->QueryInterface(IID_IAxWinHostWindow, &hostWindow));
@@ -272,9 +273,10 @@ TEST_F(AxHostTest, AnswersTheHostAndControlMessages) {
             reinterpret_cast<IAxWinHostWindow*>(GetWindowLongPtrW(host.get(), GWLP_USERDATA)));
   EXPECT_EQ(0, SendMessageW(host.get(), axhost::ControlMessage(), 0, 0)) << "no control yet";
 
-  EXPECT_EQ(S_OK, hostWindow->CreateControl(L"{05F5F404-7C24-4B39-B5CC-340CEDEB9C0D}",
-                                            host.get(), nullptr));
-  auto* control = reinterpret_cast<IUnknown*>(SendMessageW(host.get(), axhost::ControlMessage(), 0, 0));
+  EXPECT_EQ(S_OK, hostWindow->CreateControl(L"{05F5F404-7C24-4B39-B5CC-340CEDEB9C0D}", host.get(),
+                                            nullptr));
+  auto* control =
+      reinterpret_cast<IUnknown*>(SendMessageW(host.get(), axhost::ControlMessage(), 0, 0));
   ASSERT_NE(nullptr, control);
   ComPtr<IPictavoEx> pictavo;
   EXPECT_EQ(S_OK, control->QueryInterface(IID_PPV_ARGS(&pictavo)));
@@ -379,7 +381,8 @@ TEST_F(AxHostTest, DestroyingTheHostDeactivatesClosesAndReleasesTheControl) {
 TEST_F(AxHostTest, UnregisteredClassFailsCleanlyAndTheHostCanTryAgain) {
   UniqueWindow host(MakeHost());
   ASSERT_TRUE(host);
-  const CLSID unknown = {0x1b2c3d4e, 0x1111, 0x2222, {0x33, 0x33, 0x44, 0x44, 0x55, 0x55, 0x66, 0x66}};
+  const CLSID unknown = {
+      0x1b2c3d4e, 0x1111, 0x2222, {0x33, 0x33, 0x44, 0x44, 0x55, 0x55, 0x66, 0x66}};
   EXPECT_EQ(REGDB_E_CLASSNOTREG, axhost::CreateControl(host.get(), unknown));
   ComPtr<IPictavoEx> control;
   EXPECT_FAILED(axhost::QueryControl(host.get(), IID_PPV_ARGS(&control)));
@@ -503,9 +506,10 @@ TEST_F(AxHostTest, HostedControlLoadsItsSettingsFromAPropertyBag) {
   EXPECT_EQ(S_OK, persist->Load(&bag, nullptr));
   fixture_->SetResult(-1, E_INVALIDARG);
   EXPECT_EQ(E_INVALIDARG, persist->Load(&bag, nullptr));
-  EXPECT_EQ(L"Load(TokenContent=\"\"/0,UploadLimit=20)\n"
-            L"Load(TokenContent=\"\"/0,UploadLimit=20)\n",
-            fixture_->Journal());
+  EXPECT_EQ(
+      L"Load(TokenContent=\"\"/0,UploadLimit=20)\n"
+      L"Load(TokenContent=\"\"/0,UploadLimit=20)\n",
+      fixture_->Journal());
 }
 
 TEST_F(AxHostTest, ContainerDropsItsOwnEventConnectionBeforeClosingTheControl) {
@@ -515,9 +519,8 @@ TEST_F(AxHostTest, ContainerDropsItsOwnEventConnectionBeforeClosingTheControl) {
   ASSERT_EQ(S_OK, axhost::GetHost(host.get(), &container));
   RecordingSink sink;
   ComPtr<IUnknown> control;
-  ASSERT_EQ(S_OK, container->CreateControlEx(L"{05F5F404-7C24-4B39-B5CC-340CEDEB9C0D}",
-                                             host.get(), nullptr, &control,
-                                             DIID__IPictavoExEvents, &sink));
+  ASSERT_EQ(S_OK, container->CreateControlEx(L"{05F5F404-7C24-4B39-B5CC-340CEDEB9C0D}", host.get(),
+                                             nullptr, &control, DIID__IPictavoExEvents, &sink));
   ASSERT_TRUE(control);
   EXPECT_EQ(1, fixture_->ConnectionCount());
   VARIANT arg;
@@ -548,9 +551,9 @@ TEST_F(AxHostTest, SinkThatCannotBeConnectedFailsTheCreation) {
   ASSERT_EQ(S_OK, axhost::GetHost(host.get(), &container));
   RecordingSink sink;
   ComPtr<IUnknown> control;
-  EXPECT_TRUE(FAILED(container->CreateControlEx(L"{05F5F404-7C24-4B39-B5CC-340CEDEB9C0D}",
-                                                host.get(), nullptr, &control, IID_IDispatch,
-                                                &sink)));
+  EXPECT_TRUE(
+      FAILED(container->CreateControlEx(L"{05F5F404-7C24-4B39-B5CC-340CEDEB9C0D}", host.get(),
+                                        nullptr, &control, IID_IDispatch, &sink)));
   EXPECT_FALSE(control);
   EXPECT_EQ(0, fixture_->ConnectionCount());
   ComPtr<IUnknown> hosted;

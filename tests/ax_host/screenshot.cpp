@@ -41,7 +41,8 @@ int wmain(int argc, wchar_t** argv) {
   }
   FixtureControl fixture;
   if (!fixture.Ready()) {
-    fwprintf(stderr, L"fixture not ready: %08lx\n", static_cast<unsigned long>(fixture.RegisterResult()));
+    fwprintf(stderr, L"fixture not ready: %08lx\n",
+             static_cast<unsigned long>(fixture.RegisterResult()));
     return 1;
   }
   Gdiplus::GdiplusStartupInput input;

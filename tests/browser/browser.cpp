@@ -15,7 +15,9 @@ Browser& B() { return Browser::Get(); }
 // --- Script functions -------------------------------------------------------
 
 NPObject* NP_CALLBACK FunctionAllocate(NPP, NPClass*) { return new ScriptFunction(); }
-void NP_CALLBACK FunctionDeallocate(NPObject* object) { delete static_cast<ScriptFunction*>(object); }
+void NP_CALLBACK FunctionDeallocate(NPObject* object) {
+  delete static_cast<ScriptFunction*>(object);
+}
 bool NP_CALLBACK FunctionInvokeDefault(NPObject* object, const NPVariant* args, uint32_t argCount,
                                        NPVariant* result) {
   auto* function = static_cast<ScriptFunction*>(object);
@@ -36,9 +38,19 @@ bool NP_CALLBACK FunctionInvokeDefault(NPObject* object, const NPVariant* args, 
   return true;
 }
 
-NPClass g_functionClass = {NP_CLASS_STRUCT_VERSION, FunctionAllocate, FunctionDeallocate,
-                           nullptr, nullptr, nullptr, FunctionInvokeDefault, nullptr, nullptr,
-                           nullptr, nullptr, nullptr, nullptr};
+NPClass g_functionClass = {NP_CLASS_STRUCT_VERSION,
+                           FunctionAllocate,
+                           FunctionDeallocate,
+                           nullptr,
+                           nullptr,
+                           nullptr,
+                           FunctionInvokeDefault,
+                           nullptr,
+                           nullptr,
+                           nullptr,
+                           nullptr,
+                           nullptr,
+                           nullptr};
 
 // --- Browser functions --------------------------------------------------------
 
@@ -47,19 +59,26 @@ NPError NP_CALLBACK PostURL(NPP, const char*, const char*, uint32_t, const char*
   return NPERR_GENERIC_ERROR;
 }
 NPError NP_CALLBACK RequestRead(NPStream*, NPByteRange*) { return NPERR_GENERIC_ERROR; }
-NPError NP_CALLBACK NewStream(NPP, NPMIMEType, const char*, NPStream**) { return NPERR_GENERIC_ERROR; }
+NPError NP_CALLBACK NewStream(NPP, NPMIMEType, const char*, NPStream**) {
+  return NPERR_GENERIC_ERROR;
+}
 int32_t NP_CALLBACK Write(NPP, NPStream*, int32_t, void*) { return -1; }
 NPError NP_CALLBACK DestroyStream(NPP, NPStream*, NPReason) { return NPERR_GENERIC_ERROR; }
 void NP_CALLBACK Status(NPP, const char*) {}
-const char* NP_CALLBACK UserAgent(NPP) { return "Mozilla/5.0 (Windows NT 6.1; rv:52.0) Gecko/20100101 Firefox/52.0"; }
+const char* NP_CALLBACK UserAgent(NPP) {
+  return "Mozilla/5.0 (Windows NT 6.1; rv:52.0) Gecko/20100101 Firefox/52.0";
+}
 void* NP_CALLBACK MemAlloc(uint32_t size) { return B().MemAlloc(size); }
 void NP_CALLBACK MemFree(void* ptr) { B().MemFree(ptr); }
 uint32_t NP_CALLBACK MemFlush(uint32_t) { return 0; }
 void NP_CALLBACK ReloadPlugins(NPBool) {}
 void* NP_CALLBACK GetJavaEnv() { return nullptr; }
 void* NP_CALLBACK GetJavaPeer(NPP) { return nullptr; }
-NPError NP_CALLBACK GetURLNotify(NPP, const char*, const char*, void*) { return NPERR_GENERIC_ERROR; }
-NPError NP_CALLBACK PostURLNotify(NPP, const char*, const char*, uint32_t, const char*, NPBool, void*) {
+NPError NP_CALLBACK GetURLNotify(NPP, const char*, const char*, void*) {
+  return NPERR_GENERIC_ERROR;
+}
+NPError NP_CALLBACK PostURLNotify(NPP, const char*, const char*, uint32_t, const char*, NPBool,
+                                  void*) {
   return NPERR_GENERIC_ERROR;
 }
 NPError NP_CALLBACK GetValue(NPP, NPNVariable variable, void* value) {
@@ -91,7 +110,9 @@ NPUTF8* NP_CALLBACK UTF8FromIdentifier(NPIdentifier id) {
   return copy;
 }
 int32_t NP_CALLBACK IntFromIdentifier(NPIdentifier) { return 0; }
-NPObject* NP_CALLBACK CreateObject(NPP npp, NPClass* aClass) { return B().CreateObject(npp, aClass); }
+NPObject* NP_CALLBACK CreateObject(NPP npp, NPClass* aClass) {
+  return B().CreateObject(npp, aClass);
+}
 NPObject* NP_CALLBACK RetainObject(NPObject* object) { return B().Retain(object); }
 void NP_CALLBACK ReleaseObject(NPObject* object) { B().Release(object); }
 bool NP_CALLBACK Invoke(NPP, NPObject* object, NPIdentifier name, const NPVariant* args,
@@ -125,8 +146,12 @@ void NP_CALLBACK PopPopupsEnabledState(NPP) {}
 bool NP_CALLBACK Enumerate(NPP, NPObject*, NPIdentifier**, uint32_t*) { return false; }
 void NP_CALLBACK PluginThreadAsyncCall(NPP, void (*)(void*), void*) {}
 bool NP_CALLBACK Construct(NPP, NPObject*, const NPVariant*, uint32_t, NPVariant*) { return false; }
-NPError NP_CALLBACK GetValueForURL(NPP, int, const char*, char**, uint32_t*) { return NPERR_GENERIC_ERROR; }
-NPError NP_CALLBACK SetValueForURL(NPP, int, const char*, const char*, uint32_t) { return NPERR_GENERIC_ERROR; }
+NPError NP_CALLBACK GetValueForURL(NPP, int, const char*, char**, uint32_t*) {
+  return NPERR_GENERIC_ERROR;
+}
+NPError NP_CALLBACK SetValueForURL(NPP, int, const char*, const char*, uint32_t) {
+  return NPERR_GENERIC_ERROR;
+}
 NPError NP_CALLBACK GetAuthenticationInfo(NPP, const char*, const char*, int32_t, const char*,
                                           const char*, char**, uint32_t*, char**, uint32_t*) {
   return NPERR_GENERIC_ERROR;
@@ -170,7 +195,8 @@ Browser& Browser::Get() {
 bool Browser::Load(const std::wstring& dllPath) {
   if (!m_module) m_module = LoadLibraryW(dllPath.c_str());
   if (!m_module) return false;
-  getEntryPoints = reinterpret_cast<NP_GetEntryPointsFunc>(GetProcAddress(m_module, "NP_GetEntryPoints"));
+  getEntryPoints =
+      reinterpret_cast<NP_GetEntryPointsFunc>(GetProcAddress(m_module, "NP_GetEntryPoints"));
   initialize = reinterpret_cast<NP_InitializeFunc>(GetProcAddress(m_module, "NP_Initialize"));
   shutdown = reinterpret_cast<NP_ShutdownFunc>(GetProcAddress(m_module, "NP_Shutdown"));
   return getEntryPoints && initialize && shutdown;
@@ -306,8 +332,10 @@ void Browser::Release(NPObject* object) {
   }
   if (--object->referenceCount > 0) return;
   m_liveObjects.erase(object);
-  if (object->_class && object->_class->deallocate) object->_class->deallocate(object);
-  else free(object);
+  if (object->_class && object->_class->deallocate)
+    object->_class->deallocate(object);
+  else
+    free(object);
 }
 
 size_t Browser::LivePluginObjects() const {

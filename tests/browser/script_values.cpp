@@ -56,16 +56,25 @@ Value Copy(const NPVariant& variant) {
   Value value;
   value.type = variant.type;
   switch (variant.type) {
-    case NPVariantType_Bool: value.boolValue = variant.value.boolValue; break;
-    case NPVariantType_Int32: value.intValue = variant.value.intValue; break;
-    case NPVariantType_Double: value.doubleValue = variant.value.doubleValue; break;
+    case NPVariantType_Bool:
+      value.boolValue = variant.value.boolValue;
+      break;
+    case NPVariantType_Int32:
+      value.intValue = variant.value.intValue;
+      break;
+    case NPVariantType_Double:
+      value.doubleValue = variant.value.doubleValue;
+      break;
     case NPVariantType_String:
       if (variant.value.stringValue.UTF8Characters)
         value.stringValue.assign(variant.value.stringValue.UTF8Characters,
                                  variant.value.stringValue.UTF8Length);
       break;
-    case NPVariantType_Object: value.objectValue = variant.value.objectValue; break;
-    default: break;
+    case NPVariantType_Object:
+      value.objectValue = variant.value.objectValue;
+      break;
+    default:
+      break;
   }
   return value;
 }

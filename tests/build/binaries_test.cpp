@@ -31,8 +31,8 @@ const wchar_t kUpdater[] = L"ZumiPictavoUpdateSvr.exe";
 TEST(PluginModule, LoadsAndExportsEveryEntryUnderItsPlainName) {
   ScopedModule plugin(LoadLibraryW(BinaryPath(kPlugin).c_str()));
   ASSERT_TRUE(plugin) << "LoadLibraryW failed: " << GetLastError();
-  for (const char* name : {"NP_GetEntryPoints", "NP_Initialize", "NP_Shutdown",
-                           "DllRegisterServer", "DllUnregisterServer"}) {
+  for (const char* name : {"NP_GetEntryPoints", "NP_Initialize", "NP_Shutdown", "DllRegisterServer",
+                           "DllUnregisterServer"}) {
     EXPECT_NE(nullptr, reinterpret_cast<void*>(GetProcAddress(plugin.get(), name))) << name;
   }
   EXPECT_EQ(nullptr, reinterpret_cast<void*>(GetProcAddress(plugin.get(), "_NP_Initialize@4")));
@@ -96,8 +96,8 @@ TEST(UpdaterProgram, StartsAndExits) {
   std::wstring commandLine = L"\"" + BinaryPath(kUpdater) + L"\"";
   STARTUPINFOW startup = {sizeof(startup)};
   PROCESS_INFORMATION process = {};
-  ASSERT_TRUE(CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                             nullptr, &startup, &process))
+  ASSERT_TRUE(CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &process))
       << GetLastError();
   ScopedHandle processHandle(process.hProcess), threadHandle(process.hThread);
   ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 60000));

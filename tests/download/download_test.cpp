@@ -201,12 +201,13 @@ TEST_P(DownloadTest, MapsEngineResultCodes) {
     uint32_t uiFault;
     uint32_t uiResult;
   } cases[] = {
-      {kFaultResultBase + 0, 0},  {kFaultResultBase + 1, 2},  {kFaultResultBase + 8, 2},
-      {kFaultResultBase + 5, 3},  {kFaultResultBase + 22, 4}, {kFaultResultBase + 24, 6},
-      {kFaultResultBase + 3, 1},  {kFaultNoCodeCompletion, 1},
+      {kFaultResultBase + 0, 0}, {kFaultResultBase + 1, 2},   {kFaultResultBase + 8, 2},
+      {kFaultResultBase + 5, 3}, {kFaultResultBase + 22, 4},  {kFaultResultBase + 24, 6},
+      {kFaultResultBase + 3, 1}, {kFaultNoCodeCompletion, 1},
   };
   for (const auto& c : cases) EXPECT_EQ(c.uiResult, ResultUnder(c.uiFault)) << c.uiFault;
-  EXPECT_NE(std::string::npos, LogText().find("uiResult = 1, uiErrorCode = 0, uiDetailErrorCode = 0"))
+  EXPECT_NE(std::string::npos,
+            LogText().find("uiResult = 1, uiErrorCode = 0, uiDetailErrorCode = 0"))
       << "a completion without code shows codes 0";
 }
 
@@ -316,7 +317,8 @@ TEST_P(DownloadTest, CreateAndDeleteFromTwoThreadsUnderEngineEvents) {
   m_component.reset();
   for (const std::wstring& file : liveFiles) DeleteFileW(file.c_str());
   for (int i = 0; i < 2 * 10000; ++i)
-    if (i % 10000 < kPairsPerThread) DeleteFileW(File((L"pair" + std::to_wstring(i) + L".bin").c_str()).c_str());
+    if (i % 10000 < kPairsPerThread)
+      DeleteFileW(File((L"pair" + std::to_wstring(i) + L".bin").c_str()).c_str());
   // A leak would show per task; the system's thread pool may keep a worker.
   EXPECT_TRUE(WaitUntil([&] { return ThreadCount() <= threadsBefore + 2; }, 30))
       << ThreadCount() << " threads, " << threadsBefore << " before";
@@ -354,7 +356,8 @@ TEST_P(ComDownloadTest, NotInstalledEngineRegistersItselfAndConnects) {
   ASSERT_TRUE(RegisteredServer().empty());
   ASSERT_NO_FATAL_FAILURE(Connect());
   EXPECT_NE(std::wstring::npos, RegisteredServer().find(L"Orvanedl.exe"));
-  EXPECT_NE(std::string::npos, Report().find("register pid=" + std::to_string(GetCurrentProcessId())));
+  EXPECT_NE(std::string::npos,
+            Report().find("register pid=" + std::to_string(GetCurrentProcessId())));
 }
 
 TEST_P(ComDownloadTest, WithoutEngineFilesNothingConnectsAndNothingHangs) {
@@ -376,8 +379,8 @@ TEST_P(ComDownloadTest, LostConnectionReconnectsTwiceThenRunsInProcess) {
   m_component->SetSafeMode(1);
   m_component->SetP2PUploadSpeed(20);
   uint32_t id = Create(Task(FileUrl(5000), File(L"reconnect.bin")));
-  ASSERT_TRUE(WaitUntil([&] { return ReadReport("brimcore").find("task id=") != std::string::npos; },
-                        60));
+  ASSERT_TRUE(
+      WaitUntil([&] { return ReadReport("brimcore").find("task id=") != std::string::npos; }, 60));
   std::string report = Report();
   EXPECT_EQ(3u, CountOf(report, "register pid=")) << report;
   EXPECT_EQ(3u, CountOf(report, "task id=")) << "each connection re-creates the task";

@@ -23,8 +23,9 @@ void CheckFixed(uint8_t which, const uint8_t* data, size_t size) {
       CompletionPayload out;
       bool ok = ReadCompletionPayload(data, size, &out);
       FUZZ_CHECK(ok == (data && size >= kCompletionPayloadSize));
-      if (ok) FUZZ_CHECK(static_cast<uint32_t>(out.iResult) == ValueAt(data, 0) &&
-                         static_cast<uint32_t>(out.iDetail) == ValueAt(data, 1));
+      if (ok)
+        FUZZ_CHECK(static_cast<uint32_t>(out.iResult) == ValueAt(data, 0) &&
+                   static_cast<uint32_t>(out.iDetail) == ValueAt(data, 1));
       Completion completion;
       EnginePayload payload{data, size, false};
       FUZZ_CHECK(ReadCompletion(payload, &completion) == ok);

@@ -49,9 +49,11 @@ TEST(NumberIn, AcceptsBoolIntAndDoubleOnly) {
 TEST(NumberIn, SaturatesOutsideTheIntegerRange) {
   EXPECT_EQ(2147483647, npconv::NumberIn(npbrowser::Double(1e20)));
   EXPECT_EQ(2147483647, npconv::NumberIn(npbrowser::Double(2147483647.5)));
-  EXPECT_EQ(2147483647, npconv::NumberIn(npbrowser::Double(std::numeric_limits<double>::infinity())));
+  EXPECT_EQ(2147483647,
+            npconv::NumberIn(npbrowser::Double(std::numeric_limits<double>::infinity())));
   EXPECT_EQ(-2147483647 - 1, npconv::NumberIn(npbrowser::Double(-1e20)));
-  EXPECT_EQ(-2147483647 - 1, npconv::NumberIn(npbrowser::Double(-std::numeric_limits<double>::infinity())));
+  EXPECT_EQ(-2147483647 - 1,
+            npconv::NumberIn(npbrowser::Double(-std::numeric_limits<double>::infinity())));
   EXPECT_EQ(-2147483647, npconv::NumberIn(npbrowser::Double(-2147483647.9)));
   EXPECT_EQ(0, npconv::NumberIn(npbrowser::Double(std::nan(""))));
 }
@@ -114,7 +116,9 @@ TEST(StringIn, NeverReadsPastTheLength) {
   EXPECT_EQ(std::wstring(L"abc"), BstrText(b));
   SysFreeString(b);
   // Invalid UTF-8, including a sequence cut short at the end.
-  std::string bad = "a\xFF\xFE" "b\xC3";
+  std::string bad =
+      "a\xFF\xFE"
+      "b\xC3";
   b = npconv::StringIn(npbrowser::String(bad));
   ASSERT_NE(nullptr, b);
   std::wstring decoded = BstrText(b);

@@ -71,7 +71,8 @@ TEST(Callbacks, NullInstanceCodes) {
   NPWindow window = {};
   NPSavedData* saved = nullptr;
   const char* name = nullptr;
-  EXPECT_EQ(NPERR_INVALID_INSTANCE_ERROR, f.newp(nullptr, nullptr, NP_EMBED, 0, nullptr, nullptr, nullptr));
+  EXPECT_EQ(NPERR_INVALID_INSTANCE_ERROR,
+            f.newp(nullptr, nullptr, NP_EMBED, 0, nullptr, nullptr, nullptr));
   EXPECT_EQ(NPERR_INVALID_INSTANCE_ERROR, f.destroy(nullptr, &saved));
   EXPECT_EQ(NPERR_INVALID_INSTANCE_ERROR, f.setwindow(nullptr, &window));
   EXPECT_EQ(NPERR_INVALID_INSTANCE_ERROR, f.getvalue(nullptr, NPPVpluginNameString, &name));
@@ -123,7 +124,8 @@ TEST(Instance, NameDescriptionAndUnknownValues) {
   EXPECT_STREQ("NPRuntime scriptability API test plugin", text);
   NPBool windowless = 7;
   EXPECT_EQ(NPERR_GENERIC_ERROR, f.getvalue(instance.npp(), NPPVpluginWindowBool, &windowless));
-  EXPECT_EQ(NPERR_GENERIC_ERROR, f.getvalue(instance.npp(), NPPVpluginTransparentBool, &windowless));
+  EXPECT_EQ(NPERR_GENERIC_ERROR,
+            f.getvalue(instance.npp(), NPPVpluginTransparentBool, &windowless));
   EXPECT_EQ(7, windowless);
   EXPECT_EQ(NPERR_NO_ERROR, instance.Destroy());
   EXPECT_EQ(nullptr, instance.npp()->pdata);
@@ -177,7 +179,8 @@ TEST(Window, AttachesOnFirstRealWindowAndRestoresAtDestroy) {
   EXPECT_EQ(NPERR_NO_ERROR, instance.SetWindow(window, 300, 200));
   LONG_PTR pluginProc = GetWindowLongPtrW(window, GWLP_WNDPROC);
   EXPECT_NE(browserProc, pluginProc);
-  EXPECT_EQ(reinterpret_cast<LONG_PTR>(instance.npp()->pdata), GetWindowLongPtrW(window, GWLP_USERDATA));
+  EXPECT_EQ(reinterpret_cast<LONG_PTR>(instance.npp()->pdata),
+            GetWindowLongPtrW(window, GWLP_USERDATA));
 
   // Later reports resize; a null handle neither detaches nor re-attaches.
   EXPECT_EQ(NPERR_NO_ERROR, instance.SetWindow(window, 400, 250));
@@ -239,10 +242,11 @@ TEST(Ledger, NothingLeftAfterEveryInstanceIsDestroyed) {
     npbrowser::ScriptFunction* listener = browser.NewFunction();
     std::string event = "OnSink_UploadSelect";
     NPVariant result;
-    EXPECT_TRUE(browser.Call(script.object, "AddEventListener",
-                             {npbrowser::String(event), npbrowser::Object(listener), npbrowser::Bool(false)},
-                             &result));
-    EXPECT_TRUE(browser.Call(script.object, "CreateAX", {npbrowser::String("ZumiPictavoEx.dll")}, &result));
+    EXPECT_TRUE(browser.Call(
+        script.object, "AddEventListener",
+        {npbrowser::String(event), npbrowser::Object(listener), npbrowser::Bool(false)}, &result));
+    EXPECT_TRUE(
+        browser.Call(script.object, "CreateAX", {npbrowser::String("ZumiPictavoEx.dll")}, &result));
     // The control exists here only if the prefix has it registered; either
     // way the string handed back is script's to free.
     browser.Call(script.object, "GetUploadKey", {}, &result);

@@ -20,38 +20,106 @@ struct MethodShape {
 
 // Every control method with the argument count it accepts.
 const MethodShape kControlMethods[] = {
-    {"Init", 0}, {"SetMD5FileSize", 1}, {"SetWaterPressType", 1}, {"GetPhotoCount", 0},
-    {"SetWaterPressUrl", 1}, {"SetWaterPressName", 1}, {"StartUploadSliently", 0},
-    {"StopUploadSliently", 0}, {"SetRetryTimes", 1}, {"Upload", 0}, {"StopUpload", 1},
-    {"SetActiveXType", 1}, {"SetExtendStr", 1}, {"Resize", 0}, {"AddPhoto", 1},
-    {"LeaveControl", 0}, {"SetPhotoCount", 1}, {"SetUploadFilePath", 1}, {"SetTipsMsg", 1},
-    {"SetAutoCompress", 1}, {"SetUnCompressLimit", 2}, {"UploadEx", 1}, {"SetThumbInfo", 3},
-    {"SetUploadPath", 1}, {"TranslateAccelerator", 0}, {"EditUploadFile", 0},
-    {"SetUploadLimit", 1}, {"SetUploadInfo", 9}, {"SetTokenContent", 1},
-    {"SetHelpHyperlink", 1}, {"ActiveFrame", 1}, {"SetFrame", 3}, {"HaveSetUploadInfo", 0},
-    {"GetUploadKey", 0}, {"GetVersion", 0}, {"UpdateVersion", 4}, {"SetReportServer", 2},
-    {"SetResourceInfo", 1}, {"ResizeInFF", 2}, {"HideSortDropDown", 0}, {"SetSizeLimits", 2},
-    {"SetWaterMark", 1}, {"SetSvrTime", 1}, {"SetThreadCount", 1}, {"SetThreadTimeout", 1},
-    {"SetUploadSizeLimit", 1}, {"SetUserZumi", 1}, {"SetAutoRotate", 1}, {"CancelOneTask", 1},
-    {"SetUploadTimeout", 1}, {"SetUploadRetryCount", 1}, {"SetUploadBlockSize", 1},
-    {"SetUploadLibReportLevel", 1}, {"InvalidateAll", 0}, {"SetBrowserInfo", 3}, {"SetIPs", 3},
-    {"SetIP2", 5}, {"SetUserInfo", 2}, {"SetAlbumInfo", 3}, {"SetCompressType", 1},
-    {"SetNeedFeeds", 1}, {"SetNeedWaterPress", 1}, {"SetNeedSynWeibo", 1},
-    {"SetNeedPreUpload", 1}, {"SetFeedsTimeStamp", 1}, {"SetExtentParam", 2},
-    {"SetVelnorTipInfo", 2}, {"SetPostLogURL", 2}, {"SetMinSpeed", 1}, {"SetThumbSize", 2},
-    {"SetShowSizeControl", 1}, {"SetGoodWaterMark", 9}, {"UseGoodWaterMark", 1},
-    {"GetWaterMarkPre", 2}, {"ActivePostLog", 1}, {"SetLogUser", 1}, {"GetReversion", 0},
-    {"SetUploadType", 1}, {"SetUploadSolution", 1}, {"SetQunUploadMode", 1},
-    {"SetQunCgiParams", 2}, {"OpenIOSDevice", 1}, {"OpenPreupload", 1}, {"SetWebpCompress", 1},
+    {"Init", 0},
+    {"SetMD5FileSize", 1},
+    {"SetWaterPressType", 1},
+    {"GetPhotoCount", 0},
+    {"SetWaterPressUrl", 1},
+    {"SetWaterPressName", 1},
+    {"StartUploadSliently", 0},
+    {"StopUploadSliently", 0},
+    {"SetRetryTimes", 1},
+    {"Upload", 0},
+    {"StopUpload", 1},
+    {"SetActiveXType", 1},
+    {"SetExtendStr", 1},
+    {"Resize", 0},
+    {"AddPhoto", 1},
+    {"LeaveControl", 0},
+    {"SetPhotoCount", 1},
+    {"SetUploadFilePath", 1},
+    {"SetTipsMsg", 1},
+    {"SetAutoCompress", 1},
+    {"SetUnCompressLimit", 2},
+    {"UploadEx", 1},
+    {"SetThumbInfo", 3},
+    {"SetUploadPath", 1},
+    {"TranslateAccelerator", 0},
+    {"EditUploadFile", 0},
+    {"SetUploadLimit", 1},
+    {"SetUploadInfo", 9},
+    {"SetTokenContent", 1},
+    {"SetHelpHyperlink", 1},
+    {"ActiveFrame", 1},
+    {"SetFrame", 3},
+    {"HaveSetUploadInfo", 0},
+    {"GetUploadKey", 0},
+    {"GetVersion", 0},
+    {"UpdateVersion", 4},
+    {"SetReportServer", 2},
+    {"SetResourceInfo", 1},
+    {"ResizeInFF", 2},
+    {"HideSortDropDown", 0},
+    {"SetSizeLimits", 2},
+    {"SetWaterMark", 1},
+    {"SetSvrTime", 1},
+    {"SetThreadCount", 1},
+    {"SetThreadTimeout", 1},
+    {"SetUploadSizeLimit", 1},
+    {"SetUserZumi", 1},
+    {"SetAutoRotate", 1},
+    {"CancelOneTask", 1},
+    {"SetUploadTimeout", 1},
+    {"SetUploadRetryCount", 1},
+    {"SetUploadBlockSize", 1},
+    {"SetUploadLibReportLevel", 1},
+    {"InvalidateAll", 0},
+    {"SetBrowserInfo", 3},
+    {"SetIPs", 3},
+    {"SetIP2", 5},
+    {"SetUserInfo", 2},
+    {"SetAlbumInfo", 3},
+    {"SetCompressType", 1},
+    {"SetNeedFeeds", 1},
+    {"SetNeedWaterPress", 1},
+    {"SetNeedSynWeibo", 1},
+    {"SetNeedPreUpload", 1},
+    {"SetFeedsTimeStamp", 1},
+    {"SetExtentParam", 2},
+    {"SetVelnorTipInfo", 2},
+    {"SetPostLogURL", 2},
+    {"SetMinSpeed", 1},
+    {"SetThumbSize", 2},
+    {"SetShowSizeControl", 1},
+    {"SetGoodWaterMark", 9},
+    {"UseGoodWaterMark", 1},
+    {"GetWaterMarkPre", 2},
+    {"ActivePostLog", 1},
+    {"SetLogUser", 1},
+    {"GetReversion", 0},
+    {"SetUploadType", 1},
+    {"SetUploadSolution", 1},
+    {"SetQunUploadMode", 1},
+    {"SetQunCgiParams", 2},
+    {"OpenIOSDevice", 1},
+    {"OpenPreupload", 1},
+    {"SetWebpCompress", 1},
 };
 
 const char* const kSettings[] = {
-    "FrameType", "EditMaxWidth", "EditMaxHeight", "ActiveFrame", "TokenContent",
-    "HelpHyperlink", "UploadLimit", "UploadSizeLimit", "ReportServerIP", "ReportServerPort",
-    "DownloadResourceURL", "WaterPressName", "WaterPressURL", "WaterPressDownloadAddress",
-    "WaterPressType", "WaterPressCheck", "UploadTitleText", "UploadBtnCompress",
-    "UploadBtnWaterPress", "UploadOnceCountLimit", "UploadOnceWaitTime", "StyleType",
-    "RetryTimes", "MD5FileSize", "InitPlace",
+    "FrameType",           "EditMaxWidth",
+    "EditMaxHeight",       "ActiveFrame",
+    "TokenContent",        "HelpHyperlink",
+    "UploadLimit",         "UploadSizeLimit",
+    "ReportServerIP",      "ReportServerPort",
+    "DownloadResourceURL", "WaterPressName",
+    "WaterPressURL",       "WaterPressDownloadAddress",
+    "WaterPressType",      "WaterPressCheck",
+    "UploadTitleText",     "UploadBtnCompress",
+    "UploadBtnWaterPress", "UploadOnceCountLimit",
+    "UploadOnceWaitTime",  "StyleType",
+    "RetryTimes",          "MD5FileSize",
+    "InitPlace",
 };
 
 class Scripting : public ::testing::Test {
@@ -89,7 +157,8 @@ class Scripting : public ::testing::Test {
 TEST_F(Scripting, EveryMemberNameIsKnownExactly) {
   EXPECT_TRUE(HasMethod("AddEventListener"));
   EXPECT_TRUE(HasMethod("CreateAX"));
-  for (const MethodShape& method : kControlMethods) EXPECT_TRUE(HasMethod(method.name)) << method.name;
+  for (const MethodShape& method : kControlMethods)
+    EXPECT_TRUE(HasMethod(method.name)) << method.name;
   for (const char* setting : kSettings) EXPECT_TRUE(HasProperty(setting)) << setting;
   EXPECT_EQ(84u, sizeof(kControlMethods) / sizeof(kControlMethods[0]));
   EXPECT_EQ(25u, sizeof(kSettings) / sizeof(kSettings[0]));
@@ -116,7 +185,8 @@ TEST_F(Scripting, ControlMethodsFailBeforeTheControlExists) {
   EXPECT_FALSE(Call("NoSuchMethod", {}));
   // Also through the invoke entry directly, without hasMethod first.
   result = v::Int(1);
-  EXPECT_FALSE(script->_class->invoke(script, browser->Identifier("NoSuchMethod"), nullptr, 0, &result));
+  EXPECT_FALSE(
+      script->_class->invoke(script, browser->Identifier("NoSuchMethod"), nullptr, 0, &result));
   EXPECT_EQ(NPVariantType_Void, result.type);
 }
 
@@ -175,7 +245,8 @@ TEST_F(Scripting, AddEventListenerArgumentsAndReferences) {
   // The result is not written.
   NPVariant direct[3] = {v::String(progress), v::Int(2), v::Void()};
   NPVariant untouched = v::Int(12345);
-  EXPECT_TRUE(script->_class->invoke(script, browser->Identifier("AddEventListener"), direct, 3, &untouched));
+  EXPECT_TRUE(script->_class->invoke(script, browser->Identifier("AddEventListener"), direct, 3,
+                                     &untouched));
   EXPECT_EQ(NPVariantType_Int32, untouched.type);
   EXPECT_EQ(12345, untouched.value.intValue);
 

@@ -257,8 +257,7 @@ class Registration {
 
  private:
   void Call(const char* name) {
-    auto function =
-        reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(GetProcAddress(m_module, name));
+    auto function = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(GetProcAddress(m_module, name));
     ASSERT_TRUE(function);
     EXPECT_EQ(S_OK, function());
   }
@@ -298,10 +297,8 @@ TEST_F(Hosting, ControlRefusingItsInterfaceIsLetGoWithItsHostWindow) {
   Registration registration;
   HMODULE plain = LoadLibraryW(testsupport::BinaryPath(L"PlainObject.dll").c_str());
   ASSERT_TRUE(plain);
-  auto liveObjects =
-      reinterpret_cast<LONG (*)()>(GetProcAddress(plain, "PlainLiveObjects"));
-  auto objectsMade =
-      reinterpret_cast<LONG (*)()>(GetProcAddress(plain, "PlainObjectsMade"));
+  auto liveObjects = reinterpret_cast<LONG (*)()>(GetProcAddress(plain, "PlainLiveObjects"));
+  auto objectsMade = reinterpret_cast<LONG (*)()>(GetProcAddress(plain, "PlainObjectsMade"));
   ASSERT_TRUE(liveObjects && objectsMade);
   {
     Page page;

@@ -71,9 +71,7 @@ HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID, REFIID iid, void** object) {
   return g_factory.QueryInterface(iid, object);
 }
 
-HRESULT STDAPICALLTYPE DllCanUnloadNow() {
-  return g_liveObjects == 0 ? S_OK : S_FALSE;
-}
+HRESULT STDAPICALLTYPE DllCanUnloadNow() { return g_liveObjects == 0 ? S_OK : S_FALSE; }
 
 __declspec(dllexport) LONG PlainLiveObjects() { return g_liveObjects; }
 __declspec(dllexport) LONG PlainObjectsMade() { return g_objectsMade; }

@@ -67,7 +67,9 @@ const Event kEvents[] = {
 class ScopedTypeAttr {
  public:
   explicit ScopedTypeAttr(ITypeInfo* info) : m_info(info) { info->GetTypeAttr(&m_attr); }
-  ~ScopedTypeAttr() { if (m_attr) m_info->ReleaseTypeAttr(m_attr); }
+  ~ScopedTypeAttr() {
+    if (m_attr) m_info->ReleaseTypeAttr(m_attr);
+  }
   TYPEATTR* operator->() const { return m_attr; }
   bool Valid() const { return m_attr != nullptr; }
 

@@ -25,7 +25,9 @@ std::wstring AppDataLogFolder() {
   return std::wstring(appData) + L"\\Microsoft\\Windows\\Cookies\\Low\\";
 }
 
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::string ReadAll(const std::wstring& path) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -34,7 +36,8 @@ std::string ReadAll(const std::wstring& path) {
   std::string data;
   char buffer[65536];
   DWORD read = 0;
-  while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) data.append(buffer, read);
+  while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+    data.append(buffer, read);
   CloseHandle(file);
   return data;
 }

@@ -27,9 +27,21 @@ void* NP_CALLBACK LedgerAlloc(uint32_t size) {
   return p;
 }
 
-NPVariant Int(int32_t i) { NPVariant v; INT32_TO_NPVARIANT(i, v); return v; }
-NPVariant Dbl(double d) { NPVariant v; DOUBLE_TO_NPVARIANT(d, v); return v; }
-NPVariant Bool(bool b) { NPVariant v; BOOLEAN_TO_NPVARIANT(b, v); return v; }
+NPVariant Int(int32_t i) {
+  NPVariant v;
+  INT32_TO_NPVARIANT(i, v);
+  return v;
+}
+NPVariant Dbl(double d) {
+  NPVariant v;
+  DOUBLE_TO_NPVARIANT(d, v);
+  return v;
+}
+NPVariant Bool(bool b) {
+  NPVariant v;
+  BOOLEAN_TO_NPVARIANT(b, v);
+  return v;
+}
 // Literals stay valid; a std::string must outlive the variant.
 NPVariant Str(const char* s) {
   NPVariant v;
@@ -199,7 +211,7 @@ TEST_F(Methods, GettersHandBackTheirValues) {
   EXPECT_TRUE(Call("GetUploadKey", {}));
   ASSERT_EQ(NPVariantType_String, result.type);
   EXPECT_EQ("key-\xC3\xA9", std::string(result.value.stringValue.UTF8Characters,
-                                         result.value.stringValue.UTF8Length));
+                                        result.value.stringValue.UTF8Length));
   EXPECT_EQ(1u, g_allocations.count(const_cast<char*>(result.value.stringValue.UTF8Characters)));
 
   fake.outTextIsNull = true;
@@ -287,9 +299,9 @@ TEST_F(Methods, BagAnswersOnlyItsOwnInterfaces) {
   const struct {
     IID iid;
     bool answered;
-  } kCases[] = {{IID_IUnknown, true},          {IID_IPropertyBag, true},
-                {IID_IPropertyBag2, false},    {IID_IDispatch, false},
-                {IID_IPersistPropertyBag, false}, {IID_IErrorLog, false}};
+  } kCases[] = {
+      {IID_IUnknown, true},   {IID_IPropertyBag, true},         {IID_IPropertyBag2, false},
+      {IID_IDispatch, false}, {IID_IPersistPropertyBag, false}, {IID_IErrorLog, false}};
   for (const auto& c : kCases) fake.bagQueries.push_back(c.iid);
   NPVariant value = Str("1");
   EXPECT_TRUE(settings.at("StyleType")->Set(&value));

@@ -82,7 +82,9 @@ void PressKey(HWND hDialog, UINT vk) {
   PostMessageW(hTarget, WM_KEYUP, vk, 0xC0000001);
 }
 
-int Straight(int channel, int alpha) { return alpha == 0 ? 0 : (channel * 255 + alpha / 2) / alpha; }
+int Straight(int channel, int alpha) {
+  return alpha == 0 ? 0 : (channel * 255 + alpha / 2) / alpha;
+}
 
 int TipsDlgWithoutImages::OnCreate(LPCREATESTRUCTW lpCreateStruct) {
   int result = CTipsDlg::OnCreate(lpCreateStruct);

@@ -18,7 +18,7 @@ struct ImageSize {
 };
 
 const ImageSize kImages[] = {
-    {IDR_TIPS_BACKGROUND, 386, 176}, {IDR_TIPS_CLOSE, 15, 15}, {IDR_TIPS_CLOSE_HOVER, 15, 15},
+    {IDR_TIPS_BACKGROUND, 386, 176}, {IDR_TIPS_CLOSE, 15, 15},  {IDR_TIPS_CLOSE_HOVER, 15, 15},
     {IDR_TIPS_OK, 51, 24},           {IDR_TIPS_CANCEL, 51, 24}, {IDR_TIPS_BOX, 13, 13},
     {IDR_TIPS_BOX_CHECKED, 13, 13},
 };
@@ -36,7 +36,9 @@ void ExpectAllImages(HMODULE hModule) {
 class ScopedModule {
  public:
   explicit ScopedModule(HMODULE hModule) : m_hModule(hModule) {}
-  ~ScopedModule() { if (m_hModule) FreeLibrary(m_hModule); }
+  ~ScopedModule() {
+    if (m_hModule) FreeLibrary(m_hModule);
+  }
   HMODULE Get() const { return m_hModule; }
 
  private:
@@ -45,10 +47,13 @@ class ScopedModule {
 
 }  // namespace
 
-TEST(ImageResource, LoadsEveryImageWithItsSizeAndAlpha) { ExpectAllImages(GetModuleHandleW(nullptr)); }
+TEST(ImageResource, LoadsEveryImageWithItsSizeAndAlpha) {
+  ExpectAllImages(GetModuleHandleW(nullptr));
+}
 
 TEST(ImageResource, TheUpdateProgramCarriesTheDialogAndItsImages) {
-  ScopedModule program(LoadLibraryExW(testsupport::BinaryPath(L"ZumiPictavoUpdateSvr.exe").c_str(), nullptr,
+  ScopedModule program(LoadLibraryExW(testsupport::BinaryPath(L"ZumiPictavoUpdateSvr.exe").c_str(),
+                                      nullptr,
                                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
   ASSERT_TRUE(program.Get());
   ExpectAllImages(program.Get());

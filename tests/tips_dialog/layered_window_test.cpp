@@ -12,7 +12,9 @@ namespace {
 class ScopedWindow {
  public:
   explicit ScopedWindow(HWND hwnd) : m_hwnd(hwnd) {}
-  ~ScopedWindow() { if (m_hwnd) DestroyWindow(m_hwnd); }
+  ~ScopedWindow() {
+    if (m_hwnd) DestroyWindow(m_hwnd);
+  }
   HWND Get() const { return m_hwnd; }
 
  private:
@@ -22,8 +24,8 @@ class ScopedWindow {
 }  // namespace
 
 TEST(LayeredWindow, UpdateLayeredMakesThePopupLayeredWithoutKeyOrConstantAlpha) {
-  ScopedWindow popup(CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 40, 30, 120, 80, nullptr, nullptr,
-                                     GetModuleHandleW(nullptr), nullptr));
+  ScopedWindow popup(CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 40, 30, 120, 80,
+                                     nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
   ASSERT_TRUE(popup.Get());
   ASSERT_FALSE(GetWindowLongW(popup.Get(), GWL_EXSTYLE) & WS_EX_LAYERED);
   CDibCanvas canvas(nullptr, 120, 80);
@@ -78,7 +80,8 @@ class StyleRecordingTipsDlg : public CTipsDlg {
 
 TEST(LayeredWindow, DialogIsNotLayeredBeforeItsFirstPaint) {
   StyleRecordingTipsDlg dialog(1);
-  INT_PTR result = RunDialog(dialog, [](CTipsDlg& dlg) { dlg.EndDialog(static_cast<int>(kScriptDone)); });
+  INT_PTR result =
+      RunDialog(dialog, [](CTipsDlg& dlg) { dlg.EndDialog(static_cast<int>(kScriptDone)); });
   EXPECT_EQ(kScriptDone, result);
   ASSERT_NE(-1, dialog.m_exStyleAtInit);
   EXPECT_FALSE(dialog.m_exStyleAtInit & WS_EX_LAYERED);

@@ -50,7 +50,8 @@ bool SaveCanvas(const CDibCanvas& canvas, Gdiplus::PixelFormat format, const std
   GdiFlush();
   std::vector<uint32_t> rows(static_cast<size_t>(canvas.Width()) * canvas.Height());
   for (int y = 0; y < canvas.Height(); ++y) {
-    for (int x = 0; x < canvas.Width(); ++x) rows[static_cast<size_t>(y) * canvas.Width() + x] = canvas.Pixel(x, y);
+    for (int x = 0; x < canvas.Width(); ++x)
+      rows[static_cast<size_t>(y) * canvas.Width() + x] = canvas.Pixel(x, y);
   }
   Gdiplus::Bitmap bitmap(canvas.Width(), canvas.Height(), canvas.Width() * 4, format,
                          reinterpret_cast<BYTE*>(rows.data()));
@@ -112,8 +113,9 @@ bool TakeSnapshot(Snapshot& snapshot) {
   bool bScreen = SaveCanvas(screen, PixelFormat32bppRGB, snapshot.prefix + L"_screen.png");
   bool bLayout = SaveLayout(hwnd, snapshot.prefix + L"_layout.txt");
   snapshot.bSaved = bComposed && bScreen && bLayout;
-  std::printf("window at %ld,%ld size %dx%d, %s on screen; composed %s, screen %s\n", rcWindow.left, rcWindow.top, w,
-              h, bShown ? "shown" : "NOT shown", bComposed ? "saved" : "FAILED", bScreen ? "saved" : "FAILED");
+  std::printf("window at %ld,%ld size %dx%d, %s on screen; composed %s, screen %s\n", rcWindow.left,
+              rcWindow.top, w, h, bShown ? "shown" : "NOT shown", bComposed ? "saved" : "FAILED",
+              bScreen ? "saved" : "FAILED");
   return true;
 }
 

@@ -129,8 +129,8 @@ TEST(TipsDialogFont, SongTiFaceHasEveryGlyphTheDialogDraws) {
   HGDIOBJ previous = SelectObject(hdc, hFont);
   const std::wstring texts = L"极速上传控件更新确定取消不再提醒";
   std::vector<WORD> glyphs(texts.size());
-  DWORD converted = GetGlyphIndicesW(hdc, texts.c_str(), static_cast<int>(texts.size()), glyphs.data(),
-                                     GGI_MARK_NONEXISTING_GLYPHS);
+  DWORD converted = GetGlyphIndicesW(hdc, texts.c_str(), static_cast<int>(texts.size()),
+                                     glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
   SelectObject(hdc, previous);
   DeleteDC(hdc);
   DeleteObject(hFont);

@@ -60,8 +60,8 @@ void ExpectTextColour(int colour, int darkest) {
 
 struct Ink {
   int count = 0;
-  int darkest = 255;   // lowest straight red channel of the counted pixels
-  int lightest = 0;    // highest straight red channel of the counted pixels
+  int darkest = 255;  // lowest straight red channel of the counted pixels
+  int lightest = 0;   // highest straight red channel of the counted pixels
   int maxAlpha = 0;
 };
 
@@ -104,18 +104,21 @@ TEST(TipsPicture, CloseCrossIsGreyNormallyAndBlueUnderThePointer) {
     ExpectOpaque(picture.At(kCloseCentre.x, kCloseCentre.y), kCloseNormal, "normal cross");
     ExpectOpaque(picture.At(kCloseCentre.x, 11), kTitleBand, "between the arms");
   });
-  WithPicture(0, L"", [](CTipsDlg& dlg) { MoveMouse(dlg.m_hWnd, kCloseCentre); },
-              [](const Picture& picture) {
-                ExpectOpaque(picture.At(kCloseCentre.x, kCloseCentre.y), kCloseHover, "hover cross");
-              });
-  WithPicture(0, L"",
-              [](CTipsDlg& dlg) {
-                MoveMouse(dlg.m_hWnd, kCloseCentre);
-                MoveMouse(dlg.m_hWnd, POINT{200, 60});
-              },
-              [](const Picture& picture) {
-                ExpectOpaque(picture.At(kCloseCentre.x, kCloseCentre.y), kCloseNormal, "cross after leaving");
-              });
+  WithPicture(
+      0, L"", [](CTipsDlg& dlg) { MoveMouse(dlg.m_hWnd, kCloseCentre); },
+      [](const Picture& picture) {
+        ExpectOpaque(picture.At(kCloseCentre.x, kCloseCentre.y), kCloseHover, "hover cross");
+      });
+  WithPicture(
+      0, L"",
+      [](CTipsDlg& dlg) {
+        MoveMouse(dlg.m_hWnd, kCloseCentre);
+        MoveMouse(dlg.m_hWnd, POINT{200, 60});
+      },
+      [](const Picture& picture) {
+        ExpectOpaque(picture.At(kCloseCentre.x, kCloseCentre.y), kCloseNormal,
+                     "cross after leaving");
+      });
 }
 
 TEST(TipsPicture, BoxIsEmptyUntilClickedThenTicked) {
@@ -126,12 +129,13 @@ TEST(TipsPicture, BoxIsEmptyUntilClickedThenTicked) {
     EXPECT_GT(Red(p), 240);
     EXPECT_GT(Blue(p), 240);
   });
-  WithPicture(0, L"", [](CTipsDlg& dlg) { Click(dlg.m_hWnd, IDC_NOREMIND_CHK); },
-              [&](const Picture& picture) {
-                uint32_t p = picture.At(tick.x, tick.y);
-                EXPECT_LT(Red(p), 110);
-                EXPECT_GT(Blue(p), Red(p) + 40);
-              });
+  WithPicture(
+      0, L"", [](CTipsDlg& dlg) { Click(dlg.m_hWnd, IDC_NOREMIND_CHK); },
+      [&](const Picture& picture) {
+        uint32_t p = picture.At(tick.x, tick.y);
+        EXPECT_LT(Red(p), 110);
+        EXPECT_GT(Blue(p), Red(p) + 40);
+      });
 }
 
 TEST(TipsPicture, ButtonsAndLabelsInAskingMode) {
@@ -184,20 +188,21 @@ TEST(TipsPicture, TextsKeepAlphaBelowOpaqueOnAClearGround) {
     ASSERT_GT(title.count, 0);
     EXPECT_NEAR(0x4E, title.darkest, 2);
 
-    Ink anyOpaque = InkIn(picture, RECT{0, 0, 386, 176}, [](uint32_t p) { return Alpha(p) == 0xFF; });
+    Ink anyOpaque =
+        InkIn(picture, RECT{0, 0, 386, 176}, [](uint32_t p) { return Alpha(p) == 0xFF; });
     EXPECT_EQ(0, anyOpaque.count);
   });
 }
 
 TEST(TipsPicture, MissingImagesLeaveTheirElementsUndrawn) {
-  WithPicture<TipsDlgWithoutImages>(0, L"", [](CTipsDlg& dlg) { MoveMouse(dlg.m_hWnd, kCloseCentre); },
-                                    [](const Picture& picture) {
-                                      // Only the title is drawn.
-                                      Ink below = InkIn(picture, RECT{0, 31, 386, 176},
-                                                        [](uint32_t p) { return Alpha(p) != 0; });
-                                      EXPECT_EQ(0, below.count);
-                                      EXPECT_EQ(0, Alpha(picture.At(kCloseCentre.x, kCloseCentre.y)));
-                                    });
+  WithPicture<TipsDlgWithoutImages>(
+      0, L"", [](CTipsDlg& dlg) { MoveMouse(dlg.m_hWnd, kCloseCentre); },
+      [](const Picture& picture) {
+        // Only the title is drawn.
+        Ink below = InkIn(picture, RECT{0, 31, 386, 176}, [](uint32_t p) { return Alpha(p) != 0; });
+        EXPECT_EQ(0, below.count);
+        EXPECT_EQ(0, Alpha(picture.At(kCloseCentre.x, kCloseCentre.y)));
+      });
 }
 
 TEST(TipsPicture, LongMessageWrapsAndIsCutAtItsRectangle) {
@@ -216,7 +221,9 @@ TEST(TipsPicture, LongMessageWrapsAndIsCutAtItsRectangle) {
     // Rows with ink form at least two lines of text, the last cut at the bottom.
     std::vector<bool> inked;
     for (int y = 73; y < 113; ++y) {
-      inked.push_back(InkIn(picture, RECT{18, y, 371, y + 1}, [](uint32_t p) { return Alpha(p) != 0; }).count > 0);
+      inked.push_back(InkIn(picture, RECT{18, y, 371, y + 1}, [](uint32_t p) {
+                        return Alpha(p) != 0;
+                      }).count > 0);
     }
     int lines = 0;
     for (size_t i = 0; i < inked.size(); ++i) {

@@ -8,14 +8,14 @@
 #include "viewer_process.h"
 
 TEST(LogNoViewerTest, ViewerStartedAfterSetUpReceivesNothing) {
-    ASSERT_EQ(nullptr, FindWindowA("LogView_zumipcmgr", nullptr)) << "another viewer is running";
-    LogPrint(LOG_MODULE_MAIN, L"before set-up");
-    LogSetUp();
+  ASSERT_EQ(nullptr, FindWindowA("LogView_zumipcmgr", nullptr)) << "another viewer is running";
+  LogPrint(LOG_MODULE_MAIN, L"before set-up");
+  LogSetUp();
 
-    ViewerProcess viewer;
-    ASSERT_TRUE(viewer.Start(testsupport::BinaryPath(L"log_no_viewer_test_records.txt"), false));
-    LogSetUp();
-    for (int key = 1; key <= 4; ++key) LogPrint(key, L"after the viewer started %d", key);
-    viewer.Stop();
-    EXPECT_TRUE(viewer.ReadLines().empty());
+  ViewerProcess viewer;
+  ASSERT_TRUE(viewer.Start(testsupport::BinaryPath(L"log_no_viewer_test_records.txt"), false));
+  LogSetUp();
+  for (int key = 1; key <= 4; ++key) LogPrint(key, L"after the viewer started %d", key);
+  viewer.Stop();
+  EXPECT_TRUE(viewer.ReadLines().empty());
 }

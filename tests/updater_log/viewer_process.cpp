@@ -6,58 +6,58 @@
 #include "test_paths.h"
 
 HWND WaitForViewerWindow(DWORD timeoutMs) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        HWND window = FindWindowA("LogView_zumipcmgr", nullptr);
-        if (window || GetTickCount() - start > timeoutMs) return window;
-        Sleep(50);
-    }
+  DWORD start = GetTickCount();
+  for (;;) {
+    HWND window = FindWindowA("LogView_zumipcmgr", nullptr);
+    if (window || GetTickCount() - start > timeoutMs) return window;
+    Sleep(50);
+  }
 }
 
 ViewerProcess::~ViewerProcess() { Stop(); }
 
 bool ViewerProcess::Start(const std::wstring& outFile, bool minimized) {
-    m_outFile = outFile;
-    DeleteFileW(outFile.c_str());
-    std::wstring command = L"\"" + testsupport::BinaryPath(L"logview.exe") + L"\" --out \"" +
-                           outFile + L"\"" + (minimized ? L" --minimized" : L"");
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &m_process)) {
-        return false;
-    }
-    m_window = WaitForViewerWindow(20000);
-    return m_window != nullptr;
+  m_outFile = outFile;
+  DeleteFileW(outFile.c_str());
+  std::wstring command = L"\"" + testsupport::BinaryPath(L"logview.exe") + L"\" --out \"" +
+                         outFile + L"\"" + (minimized ? L" --minimized" : L"");
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                      nullptr, &startup, &m_process)) {
+    return false;
+  }
+  m_window = WaitForViewerWindow(20000);
+  return m_window != nullptr;
 }
 
 void ViewerProcess::Stop() {
-    if (!m_process.hProcess) return;
-    if (m_window) PostMessageW(m_window, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(m_process.hProcess, 10000) != WAIT_OBJECT_0) {
-        TerminateProcess(m_process.hProcess, 1);
-        WaitForSingleObject(m_process.hProcess, 5000);
-    }
-    CloseHandle(m_process.hThread);
-    CloseHandle(m_process.hProcess);
-    m_process = {};
-    m_window = nullptr;
+  if (!m_process.hProcess) return;
+  if (m_window) PostMessageW(m_window, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(m_process.hProcess, 10000) != WAIT_OBJECT_0) {
+    TerminateProcess(m_process.hProcess, 1);
+    WaitForSingleObject(m_process.hProcess, 5000);
+  }
+  CloseHandle(m_process.hThread);
+  CloseHandle(m_process.hProcess);
+  m_process = {};
+  m_window = nullptr;
 }
 
 std::vector<std::string> ViewerProcess::ReadLines() const {
-    std::vector<std::string> lines;
-    std::unique_ptr<FILE, int (*)(FILE*)> in(_wfopen(m_outFile.c_str(), L"rb"), &fclose);
-    if (!in) return lines;
-    std::string line;
-    int c;
-    while ((c = fgetc(in.get())) != EOF) {
-        if (c == '\n') {
-            lines.push_back(line);
-            line.clear();
-        } else {
-            line += static_cast<char>(c);
-        }
+  std::vector<std::string> lines;
+  std::unique_ptr<FILE, int (*)(FILE*)> in(_wfopen(m_outFile.c_str(), L"rb"), &fclose);
+  if (!in) return lines;
+  std::string line;
+  int c;
+  while ((c = fgetc(in.get())) != EOF) {
+    if (c == '\n') {
+      lines.push_back(line);
+      line.clear();
+    } else {
+      line += static_cast<char>(c);
     }
-    if (!line.empty()) lines.push_back(line);
-    return lines;
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
 }

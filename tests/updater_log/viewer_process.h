@@ -8,24 +8,24 @@
 #include <vector>
 
 class ViewerProcess {
-public:
-    ViewerProcess() = default;
-    ~ViewerProcess();
-    ViewerProcess(const ViewerProcess&) = delete;
-    ViewerProcess& operator=(const ViewerProcess&) = delete;
+ public:
+  ViewerProcess() = default;
+  ~ViewerProcess();
+  ViewerProcess(const ViewerProcess&) = delete;
+  ViewerProcess& operator=(const ViewerProcess&) = delete;
 
-    // Starts the viewer writing to `outFile` and waits for its window.
-    bool Start(const std::wstring& outFile, bool minimized);
-    // Closes the window and waits for the process to end.
-    void Stop();
+  // Starts the viewer writing to `outFile` and waits for its window.
+  bool Start(const std::wstring& outFile, bool minimized);
+  // Closes the window and waits for the process to end.
+  void Stop();
 
-    HWND window() const { return m_window; }
-    std::vector<std::string> ReadLines() const;
+  HWND window() const { return m_window; }
+  std::vector<std::string> ReadLines() const;
 
-private:
-    PROCESS_INFORMATION m_process = {};
-    HWND m_window = nullptr;
-    std::wstring m_outFile;
+ private:
+  PROCESS_INFORMATION m_process = {};
+  HWND m_window = nullptr;
+  std::wstring m_outFile;
 };
 
 // The window of class "LogView_zumipcmgr", waiting up to `timeoutMs`.

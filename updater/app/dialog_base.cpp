@@ -11,7 +11,8 @@ thread_local HHOOK t_hCbtHook = nullptr;
 
 class ScopedCbtHook {
  public:
-  ScopedCbtHook(HOOKPROC proc, CDialog* pDialog) : m_previousHook(t_hCbtHook), m_previousDialog(t_pCreating) {
+  ScopedCbtHook(HOOKPROC proc, CDialog* pDialog)
+      : m_previousHook(t_hCbtHook), m_previousDialog(t_pCreating) {
     t_pCreating = pDialog;
     t_hCbtHook = SetWindowsHookExW(WH_CBT, proc, nullptr, GetCurrentThreadId());
   }
@@ -57,8 +58,8 @@ CDialog::~CDialog() {
 INT_PTR CDialog::DoModal() {
   ScopedCbtHook hook(CbtHook, this);
   if (!hook.IsInstalled()) return -1;
-  return DialogBoxParamW(GetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), m_hParent, DialogProc,
-                         reinterpret_cast<LPARAM>(this));
+  return DialogBoxParamW(GetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), m_hParent,
+                         DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
 void CDialog::EndDialog(int nResult) {

@@ -15,7 +15,9 @@ using ScopedObject = ScopedGdiObject<T>;
 class ScopedMemoryDC {
  public:
   explicit ScopedMemoryDC(HDC compatible) : m_hdc(CreateCompatibleDC(compatible)) {}
-  ~ScopedMemoryDC() { if (m_hdc) DeleteDC(m_hdc); }
+  ~ScopedMemoryDC() {
+    if (m_hdc) DeleteDC(m_hdc);
+  }
   ScopedMemoryDC(const ScopedMemoryDC&) = delete;
   ScopedMemoryDC& operator=(const ScopedMemoryDC&) = delete;
   HDC Get() const { return m_hdc; }
@@ -28,7 +30,9 @@ class ScopedMemoryDC {
 class WindowDC {
  public:
   explicit WindowDC(HWND hwnd) : m_hwnd(hwnd), m_hdc(GetDC(hwnd)) {}
-  ~WindowDC() { if (m_hdc) ReleaseDC(m_hwnd, m_hdc); }
+  ~WindowDC() {
+    if (m_hdc) ReleaseDC(m_hwnd, m_hdc);
+  }
   WindowDC(const WindowDC&) = delete;
   WindowDC& operator=(const WindowDC&) = delete;
   HDC Get() const { return m_hdc; }
@@ -41,8 +45,11 @@ class WindowDC {
 // Selects an object into a DC and puts the previous one back.
 class ScopedSelect {
  public:
-  ScopedSelect(HDC hdc, HGDIOBJ object) : m_hdc(hdc), m_previous(object ? SelectObject(hdc, object) : nullptr) {}
-  ~ScopedSelect() { if (m_previous) SelectObject(m_hdc, m_previous); }
+  ScopedSelect(HDC hdc, HGDIOBJ object)
+      : m_hdc(hdc), m_previous(object ? SelectObject(hdc, object) : nullptr) {}
+  ~ScopedSelect() {
+    if (m_previous) SelectObject(m_hdc, m_previous);
+  }
   ScopedSelect(const ScopedSelect&) = delete;
   ScopedSelect& operator=(const ScopedSelect&) = delete;
 

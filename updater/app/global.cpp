@@ -33,6 +33,6 @@ BOOL CGlobal::UpdateLayered(HWND hwnd, HDC hMemDC) {
   POINT ptSource{0, 0};
   BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
   gdi::WindowDC windowDC(hwnd);
-  return pfnUpdate(hwnd, windowDC.Get(), &ptDest, &size, hMemDC, &ptSource, RGB(0xFF, 0x00, 0xFF), &blend,
-                   ULW_ALPHA);
+  return pfnUpdate(hwnd, windowDC.Get(), &ptDest, &size, hMemDC, &ptSource, RGB(0xFF, 0x00, 0xFF),
+                   &blend, ULW_ALPHA);
 }

@@ -17,78 +17,79 @@ constexpr DWORD kUserNameLimit = 1024;
 constexpr DWORD kCredentialLimit = 2000;
 
 struct CurlCleanup {
-    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+  void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
 };
 using CurlHandle = std::unique_ptr<CURL, CurlCleanup>;
 
 // Sets options of one transfer in order; after the first that fails, the
 // rest are skipped and Result() tells which failure it was.
 class CurlOptions {
-public:
-    explicit CurlOptions(CURL* curl) : m_curl(curl) {}
-    template <typename T>
-    CurlOptions& Set(CURLoption option, T value) {
-        if (m_result == CURLE_OK) m_result = curl_easy_setopt(m_curl, option, value);
-        return *this;
-    }
-    CURLcode Result() const { return m_result; }
+ public:
+  explicit CurlOptions(CURL* curl) : m_curl(curl) {}
+  template <typename T>
+  CurlOptions& Set(CURLoption option, T value) {
+    if (m_result == CURLE_OK) m_result = curl_easy_setopt(m_curl, option, value);
+    return *this;
+  }
+  CURLcode Result() const { return m_result; }
 
-private:
-    CURL* m_curl;
-    CURLcode m_result = CURLE_OK;
+ private:
+  CURL* m_curl;
+  CURLcode m_result = CURLE_OK;
 };
 
 std::string ToAnsi(const wchar_t* text) {
-    if (text == nullptr || *text == L'\0') return std::string();
-    int needed = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (needed <= 1) return std::string();
-    std::string narrow(static_cast<size_t>(needed), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, -1, &narrow[0], needed, nullptr, nullptr);
-    narrow.resize(static_cast<size_t>(needed) - 1);
-    return narrow;
+  if (text == nullptr || *text == L'\0') return std::string();
+  int needed = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (needed <= 1) return std::string();
+  std::string narrow(static_cast<size_t>(needed), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text, -1, &narrow[0], needed, nullptr, nullptr);
+  narrow.resize(static_cast<size_t>(needed) - 1);
+  return narrow;
 }
 
 CHttpFetch::OptionQuery g_optionQuery = nullptr;
 
 bool QueryOption(DWORD option, void* buffer, DWORD* length) {
-    if (g_optionQuery == nullptr) return InternetQueryOptionW(nullptr, option, buffer, length) != FALSE;
-    uint32_t size = *length;
-    bool ok = g_optionQuery(option, buffer, &size);
-    *length = size;
-    return ok;
+  if (g_optionQuery == nullptr)
+    return InternetQueryOptionW(nullptr, option, buffer, length) != FALSE;
+  uint32_t size = *length;
+  bool ok = g_optionQuery(option, buffer, &size);
+  *length = size;
+  return ok;
 }
 
 // Queries a string option of the process-wide settings into `buffer`
 // (at most `limit` bytes); gives the text, always terminated.
 bool QueryStringOption(DWORD option, BYTE* buffer, DWORD limit, std::wstring& text) {
-    if (limit < sizeof(wchar_t)) return false;
-    std::memset(buffer, 0, limit);
-    DWORD length = limit;
-    if (!QueryOption(option, buffer, &length)) return false;
-    wchar_t* units = reinterpret_cast<wchar_t*>(buffer);
-    units[limit / sizeof(wchar_t) - 1] = L'\0';
-    text = units;
-    return true;
+  if (limit < sizeof(wchar_t)) return false;
+  std::memset(buffer, 0, limit);
+  DWORD length = limit;
+  if (!QueryOption(option, buffer, &length)) return false;
+  wchar_t* units = reinterpret_cast<wchar_t*>(buffer);
+  units[limit / sizeof(wchar_t) - 1] = L'\0';
+  text = units;
+  return true;
 }
 
 // Host name of the URL libcurl is about to request, without IPv6 brackets.
 std::wstring CurrentHost(CURL* curl) {
-    char* url = nullptr;
-    if (curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &url) != CURLE_OK || url == nullptr) {
-        return std::wstring();
-    }
-    std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> parsed(curl_url(), &curl_url_cleanup);
-    char* host = nullptr;
-    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url, 0) != CURLUE_OK ||
-        curl_url_get(parsed.get(), CURLUPART_HOST, &host, 0) != CURLUE_OK) {
-        return std::wstring();
-    }
-    std::string narrow(host);
-    curl_free(host);
-    if (narrow.size() >= 2 && narrow.front() == '[' && narrow.back() == ']') {
-        narrow = narrow.substr(1, narrow.size() - 2);
-    }
-    return std::wstring(narrow.begin(), narrow.end());
+  char* url = nullptr;
+  if (curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &url) != CURLE_OK || url == nullptr) {
+    return std::wstring();
+  }
+  std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> parsed(curl_url(), &curl_url_cleanup);
+  char* host = nullptr;
+  if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url, 0) != CURLUE_OK ||
+      curl_url_get(parsed.get(), CURLUPART_HOST, &host, 0) != CURLUE_OK) {
+    return std::wstring();
+  }
+  std::string narrow(host);
+  curl_free(host);
+  if (narrow.size() >= 2 && narrow.front() == '[' && narrow.back() == ']') {
+    narrow = narrow.substr(1, narrow.size() - 2);
+  }
+  return std::wstring(narrow.begin(), narrow.end());
 }
 
 // Runs before each request, once the connection stands: an HTTPS server
@@ -96,19 +97,19 @@ std::wstring CurrentHost(CURL* curl) {
 // libcurl's own check relies on the platform's automatic validation, which
 // not every Schannel performs.
 int CheckServerBeforeRequest(void* user, char*, char*, int, int) {
-    CURL* curl = static_cast<CURL*>(user);
-    char* scheme = nullptr;
-    if (curl_easy_getinfo(curl, CURLINFO_SCHEME, &scheme) != CURLE_OK || scheme == nullptr) {
-        return CURL_PREREQFUNC_ABORT;
-    }
-    if (_stricmp(scheme, "https") != 0) return CURL_PREREQFUNC_OK;
-    curl_tlssessioninfo* session = nullptr;
-    if (curl_easy_getinfo(curl, CURLINFO_TLS_SSL_PTR, &session) != CURLE_OK || session == nullptr ||
-        session->backend != CURLSSLBACKEND_SCHANNEL) {
-        return CURL_PREREQFUNC_ABORT;
-    }
-    return VerifyServerCertificate(session->internals, CurrentHost(curl)) ? CURL_PREREQFUNC_OK
-                                                                          : CURL_PREREQFUNC_ABORT;
+  CURL* curl = static_cast<CURL*>(user);
+  char* scheme = nullptr;
+  if (curl_easy_getinfo(curl, CURLINFO_SCHEME, &scheme) != CURLE_OK || scheme == nullptr) {
+    return CURL_PREREQFUNC_ABORT;
+  }
+  if (_stricmp(scheme, "https") != 0) return CURL_PREREQFUNC_OK;
+  curl_tlssessioninfo* session = nullptr;
+  if (curl_easy_getinfo(curl, CURLINFO_TLS_SSL_PTR, &session) != CURLE_OK || session == nullptr ||
+      session->backend != CURLSSLBACKEND_SCHANNEL) {
+    return CURL_PREREQFUNC_ABORT;
+  }
+  return VerifyServerCertificate(session->internals, CurrentHost(curl)) ? CURL_PREREQFUNC_OK
+                                                                        : CURL_PREREQFUNC_ABORT;
 }
 
 }  // namespace
@@ -118,173 +119,172 @@ CHttpFetch::CHttpFetch() { Reset(); }
 CHttpFetch::~CHttpFetch() { Reset(); }
 
 void CHttpFetch::Reset() {
-    m_bBusy = false;
-    m_strUrl.clear();
-    m_strCookie.clear();
-    m_bHeader = false;
-    m_nTimeoutMs = 0;
-    m_pBuffer.reset();
-    m_nCapacity = 0;
-    m_nSize = 0;
-    m_hCurl = nullptr;
+  m_bBusy = false;
+  m_strUrl.clear();
+  m_strCookie.clear();
+  m_bHeader = false;
+  m_nTimeoutMs = 0;
+  m_pBuffer.reset();
+  m_nCapacity = 0;
+  m_nSize = 0;
+  m_hCurl = nullptr;
 }
 
 uint32_t CHttpFetch::Get(const std::string& strUrl, std::string& strBody) {
-    if (strUrl.empty() || m_bBusy) return FETCH_FAILED;
-    m_bBusy = true;
-    m_strUrl = strUrl;
+  if (strUrl.empty() || m_bBusy) return FETCH_FAILED;
+  m_bBusy = true;
+  m_strUrl = strUrl;
 
-    CURLcode result = RunTransfer();
+  CURLcode result = RunTransfer();
 
-    bool dataArrived = false;
-    if (m_pBuffer && m_nSize != 0) {
-        strBody.assign(reinterpret_cast<const char*>(m_pBuffer.get()), m_nSize);
-        dataArrived = true;
-    }
-    m_bBusy = false;
+  bool dataArrived = false;
+  if (m_pBuffer && m_nSize != 0) {
+    strBody.assign(reinterpret_cast<const char*>(m_pBuffer.get()), m_nSize);
+    dataArrived = true;
+  }
+  m_bBusy = false;
 
-    if (dataArrived && (result == CURLE_OK || result == CURLE_PARTIAL_FILE)) return FETCH_OK;
-    return MapCurlCode(result);
+  if (dataArrived && (result == CURLE_OK || result == CURLE_PARTIAL_FILE)) return FETCH_OK;
+  return MapCurlCode(result);
 }
 
 CURLcode CHttpFetch::RunTransfer() {
-    CurlHandle handle(curl_easy_init());
-    m_hCurl = handle.get();
-    if (!handle) return CURLE_FAILED_INIT;
-    CURL* curl = handle.get();
+  CurlHandle handle(curl_easy_init());
+  m_hCurl = handle.get();
+  if (!handle) return CURLE_FAILED_INIT;
+  CURL* curl = handle.get();
 
-    CURLcode result = ApplySystemProxy(curl);
-    // Without the system's proxy settings the transfer goes direct.
-    if (result != CURLE_OK && result != CURLE_FUNCTION_NOT_FOUND) return result;
-    long seconds = static_cast<long>(m_nTimeoutMs / 1000);
-    CurlOptions options(curl);
-    options.Set(CURLOPT_URL, m_strUrl.c_str())
-        .Set(CURLOPT_HTTPGET, 1L)
-        .Set(CURLOPT_WRITEDATA, this)
-        .Set(CURLOPT_WRITEFUNCTION, &CHttpFetch::OnWriteData)
-        .Set(CURLOPT_FOLLOWLOCATION, m_bHeader ? 0L : 1L)
-        .Set(CURLOPT_TIMEOUT, seconds == 0 ? 1L : seconds);
-    if (m_bHeader) options.Set(CURLOPT_HEADER, 1L);
-    if (!m_strCookie.empty()) options.Set(CURLOPT_COOKIE, m_strCookie.c_str());
-    // A redirect may lead to HTTPS: its certificate is checked against the
-    // system store. A check that cannot be put in place fails the transfer.
-    options.Set(CURLOPT_SSL_VERIFYPEER, 1L)
-        .Set(CURLOPT_SSL_VERIFYHOST, 2L)
-        .Set(CURLOPT_PREREQFUNCTION, &CheckServerBeforeRequest)
-        .Set(CURLOPT_PREREQDATA, curl);
-    if (options.Result() != CURLE_OK) return options.Result();
+  CURLcode result = ApplySystemProxy(curl);
+  // Without the system's proxy settings the transfer goes direct.
+  if (result != CURLE_OK && result != CURLE_FUNCTION_NOT_FOUND) return result;
+  long seconds = static_cast<long>(m_nTimeoutMs / 1000);
+  CurlOptions options(curl);
+  options.Set(CURLOPT_URL, m_strUrl.c_str())
+      .Set(CURLOPT_HTTPGET, 1L)
+      .Set(CURLOPT_WRITEDATA, this)
+      .Set(CURLOPT_WRITEFUNCTION, &CHttpFetch::OnWriteData)
+      .Set(CURLOPT_FOLLOWLOCATION, m_bHeader ? 0L : 1L)
+      .Set(CURLOPT_TIMEOUT, seconds == 0 ? 1L : seconds);
+  if (m_bHeader) options.Set(CURLOPT_HEADER, 1L);
+  if (!m_strCookie.empty()) options.Set(CURLOPT_COOKIE, m_strCookie.c_str());
+  // A redirect may lead to HTTPS: its certificate is checked against the
+  // system store. A check that cannot be put in place fails the transfer.
+  options.Set(CURLOPT_SSL_VERIFYPEER, 1L)
+      .Set(CURLOPT_SSL_VERIFYHOST, 2L)
+      .Set(CURLOPT_PREREQFUNCTION, &CheckServerBeforeRequest)
+      .Set(CURLOPT_PREREQDATA, curl);
+  if (options.Result() != CURLE_OK) return options.Result();
 
-    result = curl_easy_perform(curl);
-    m_hCurl = nullptr;
-    return result;
+  result = curl_easy_perform(curl);
+  m_hCurl = nullptr;
+  return result;
 }
 
 void CHttpFetch::SetOptionQuery(OptionQuery query) { g_optionQuery = query; }
 
 CURLcode CHttpFetch::ApplySystemProxy(CURL* hCurl) {
-    std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[kProxyBufferBytes]);
-    if (!buffer) return CURLE_OUT_OF_MEMORY;
+  std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[kProxyBufferBytes]);
+  if (!buffer) return CURLE_OUT_OF_MEMORY;
 
-    std::memset(buffer.get(), 0, kProxyBufferBytes);
-    DWORD length = kProxyBufferBytes;
-    if (!QueryOption(INTERNET_OPTION_PROXY, buffer.get(), &length)) {
-        return CURLE_FUNCTION_NOT_FOUND;
-    }
-    const auto* info = reinterpret_cast<const INTERNET_PROXY_INFO*>(buffer.get());
-    if (info->dwAccessType != INTERNET_OPEN_TYPE_PROXY) return CURLE_OK;
+  std::memset(buffer.get(), 0, kProxyBufferBytes);
+  DWORD length = kProxyBufferBytes;
+  if (!QueryOption(INTERNET_OPTION_PROXY, buffer.get(), &length)) {
+    return CURLE_FUNCTION_NOT_FOUND;
+  }
+  const auto* info = reinterpret_cast<const INTERNET_PROXY_INFO*>(buffer.get());
+  if (info->dwAccessType != INTERNET_OPEN_TYPE_PROXY) return CURLE_OK;
 
-    std::string proxy = ToAnsi(reinterpret_cast<const wchar_t*>(info->lpszProxy));
-    CURLcode result = curl_easy_setopt(hCurl, CURLOPT_PROXY, proxy.c_str());
-    if (result != CURLE_OK) return result;
+  std::string proxy = ToAnsi(reinterpret_cast<const wchar_t*>(info->lpszProxy));
+  CURLcode result = curl_easy_setopt(hCurl, CURLOPT_PROXY, proxy.c_str());
+  if (result != CURLE_OK) return result;
 
-    std::wstring userName;
-    if (!QueryStringOption(INTERNET_OPTION_PROXY_USERNAME, buffer.get(), kUserNameLimit,
-                           userName) ||
-        userName.empty()) {
-        return CURLE_OK;
-    }
-    // The password goes into the rest of the buffer, behind "name:".
-    DWORD used = static_cast<DWORD>((userName.size() + 1) * sizeof(wchar_t));
-    std::wstring password;
-    if (used < kCredentialLimit &&
-        QueryStringOption(INTERNET_OPTION_PROXY_PASSWORD, buffer.get() + used,
-                          kCredentialLimit - used, password)) {
-        std::string credentials = ToAnsi((userName + L":" + password).c_str());
-        return curl_easy_setopt(hCurl, CURLOPT_PROXYUSERPWD, credentials.c_str());
-    }
+  std::wstring userName;
+  if (!QueryStringOption(INTERNET_OPTION_PROXY_USERNAME, buffer.get(), kUserNameLimit, userName) ||
+      userName.empty()) {
     return CURLE_OK;
+  }
+  // The password goes into the rest of the buffer, behind "name:".
+  DWORD used = static_cast<DWORD>((userName.size() + 1) * sizeof(wchar_t));
+  std::wstring password;
+  if (used < kCredentialLimit &&
+      QueryStringOption(INTERNET_OPTION_PROXY_PASSWORD, buffer.get() + used,
+                        kCredentialLimit - used, password)) {
+    std::string credentials = ToAnsi((userName + L":" + password).c_str());
+    return curl_easy_setopt(hCurl, CURLOPT_PROXYUSERPWD, credentials.c_str());
+  }
+  return CURLE_OK;
 }
 
 size_t CHttpFetch::OnWriteData(void* pData, size_t nSize, size_t nCount, void* pUser) {
-    if (pUser == nullptr) return 0;
-    size_t bytes = nSize * nCount;
-    if (bytes == 0) return 0;
-    // Bytes that cannot be kept end the transfer: a truncated body must
-    // never pass for a complete one.
-    if (bytes > UINT32_MAX) return 0;
-    auto* fetch = static_cast<CHttpFetch*>(pUser);
-    return fetch->AppendData(pData, static_cast<uint32_t>(bytes)) ? bytes : 0;
+  if (pUser == nullptr) return 0;
+  size_t bytes = nSize * nCount;
+  if (bytes == 0) return 0;
+  // Bytes that cannot be kept end the transfer: a truncated body must
+  // never pass for a complete one.
+  if (bytes > UINT32_MAX) return 0;
+  auto* fetch = static_cast<CHttpFetch*>(pUser);
+  return fetch->AppendData(pData, static_cast<uint32_t>(bytes)) ? bytes : 0;
 }
 
 bool CHttpFetch::AppendData(const void* pData, uint32_t nLength) {
-    if (pData == nullptr || nLength == 0) return false;
-    if (!m_pBuffer) {
-        m_pBuffer.reset(new (std::nothrow) unsigned char[kGrowStep]);
-        if (!m_pBuffer) return false;
-        m_nCapacity = kGrowStep;
-        m_nSize = 0;
-        ReserveAnnouncedLength();
-    }
-    uint64_t required = static_cast<uint64_t>(m_nSize) + nLength;
-    if (required > m_nCapacity && !Grow(required)) return false;
-    std::memcpy(m_pBuffer.get() + m_nSize, pData, nLength);
-    m_nSize += nLength;
-    return true;
+  if (pData == nullptr || nLength == 0) return false;
+  if (!m_pBuffer) {
+    m_pBuffer.reset(new (std::nothrow) unsigned char[kGrowStep]);
+    if (!m_pBuffer) return false;
+    m_nCapacity = kGrowStep;
+    m_nSize = 0;
+    ReserveAnnouncedLength();
+  }
+  uint64_t required = static_cast<uint64_t>(m_nSize) + nLength;
+  if (required > m_nCapacity && !Grow(required)) return false;
+  std::memcpy(m_pBuffer.get() + m_nSize, pData, nLength);
+  m_nSize += nLength;
+  return true;
 }
 
 // Sizes the buffer for the body the server announced, so a large download
 // is received without copying; the limit and the step still apply.
 void CHttpFetch::ReserveAnnouncedLength() {
-    if (m_hCurl == nullptr) return;
-    curl_off_t announced = -1;
-    if (curl_easy_getinfo(m_hCurl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) != CURLE_OK) {
-        return;
-    }
-    uint32_t capacity = AnnouncedReceiveCapacity(announced, m_nCapacity);
-    if (capacity == 0) return;
-    std::unique_ptr<unsigned char[]> reserved(new (std::nothrow) unsigned char[capacity]);
-    if (!reserved) return;  // growing block by block still works
-    m_pBuffer = std::move(reserved);
-    m_nCapacity = capacity;
+  if (m_hCurl == nullptr) return;
+  curl_off_t announced = -1;
+  if (curl_easy_getinfo(m_hCurl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) != CURLE_OK) {
+    return;
+  }
+  uint32_t capacity = AnnouncedReceiveCapacity(announced, m_nCapacity);
+  if (capacity == 0) return;
+  std::unique_ptr<unsigned char[]> reserved(new (std::nothrow) unsigned char[capacity]);
+  if (!reserved) return;  // growing block by block still works
+  m_pBuffer = std::move(reserved);
+  m_nCapacity = capacity;
 }
 
 // Grows geometrically, in whole multiples of the step, never beyond the limit.
 bool CHttpFetch::Grow(uint64_t nRequired) {
-    uint32_t capacity = GrownReceiveCapacity(m_nCapacity, nRequired);
-    if (capacity == 0) return false;
-    std::unique_ptr<unsigned char[]> grown(new (std::nothrow) unsigned char[capacity]);
-    if (!grown) return false;
-    std::memcpy(grown.get(), m_pBuffer.get(), m_nSize);
-    m_pBuffer = std::move(grown);
-    m_nCapacity = capacity;
-    return true;
+  uint32_t capacity = GrownReceiveCapacity(m_nCapacity, nRequired);
+  if (capacity == 0) return false;
+  std::unique_ptr<unsigned char[]> grown(new (std::nothrow) unsigned char[capacity]);
+  if (!grown) return false;
+  std::memcpy(grown.get(), m_pBuffer.get(), m_nSize);
+  m_pBuffer = std::move(grown);
+  m_nCapacity = capacity;
+  return true;
 }
 
 uint32_t CHttpFetch::MapCurlCode(CURLcode code) {
-    switch (code) {
+  switch (code) {
     case CURLE_OK:
-        return FETCH_OK;
+      return FETCH_OK;
     case CURLE_ABORTED_BY_CALLBACK:
-        return FETCH_ABORTED;
+      return FETCH_ABORTED;
     case CURLE_OPERATION_TIMEDOUT:
-        return FETCH_TIMEOUT;
+      return FETCH_TIMEOUT;
     case CURLE_COULDNT_RESOLVE_HOST:
-        return FETCH_UNRESOLVED;
+      return FETCH_UNRESOLVED;
     case CURLE_COULDNT_CONNECT:
-        return FETCH_NO_CONNECTION;
+      return FETCH_NO_CONNECTION;
     case CURLE_HTTP_RETURNED_ERROR:
-        return FETCH_HTTP_ERROR;
+      return FETCH_HTTP_ERROR;
     default:
-        return FETCH_FAILED;
-    }
+      return FETCH_FAILED;
+  }
 }

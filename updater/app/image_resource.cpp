@@ -19,7 +19,8 @@ struct StreamHolder {
 
 class CStreamBitmap : private StreamHolder, public Gdiplus::Bitmap {
  public:
-  explicit CStreamBitmap(IStream* pStream) : StreamHolder(pStream), Gdiplus::Bitmap(pStream, FALSE) {}
+  explicit CStreamBitmap(IStream* pStream)
+      : StreamHolder(pStream), Gdiplus::Bitmap(pStream, FALSE) {}
 };
 
 // A movable global block holding a copy of the bytes, wrapped as a stream

@@ -45,7 +45,8 @@ void DrawImageOver(Gdiplus::Graphics& graphics, Gdiplus::Bitmap& image, const RE
 }
 
 void DrawLabel(Gdiplus::Graphics& graphics, const wchar_t* pszText, const Gdiplus::Font& font,
-              const Gdiplus::RectF& rect, const Gdiplus::StringFormat& format, Gdiplus::ARGB colour) {
+               const Gdiplus::RectF& rect, const Gdiplus::StringFormat& format,
+               Gdiplus::ARGB colour) {
   Gdiplus::SolidBrush brush{Gdiplus::Color(colour)};
   // The text wraps inside its rectangle and is cut at its edges; the clip
   // makes the cut explicit rather than leaving it to the GDI+ in use.
@@ -240,7 +241,8 @@ void CTipsDlg::ComposePicture(HDC hMemDC, int nWidth, int nHeight) {
   {
     gdi::ScopedSelect selectTitle(hMemDC, m_fontTitle.GetSafeHandle());
     Gdiplus::Font titleFont(hMemDC);
-    DrawLabel(graphics, kTitle, titleFont, Gdiplus::RectF(12.0f, 10.0f, 188.0f, 20.0f), centred, kTitleColour);
+    DrawLabel(graphics, kTitle, titleFont, Gdiplus::RectF(12.0f, 10.0f, 188.0f, 20.0f), centred,
+              kTitleColour);
   }
 
   DrawControls(graphics, textFont);
@@ -263,12 +265,14 @@ void CTipsDlg::DrawControls(Gdiplus::Graphics& graphics, const Gdiplus::Font& fo
     DrawLabel(graphics, kCancelLabel, font, ToRectF(rc), centred, kCancelLabelColour);
   }
   if (m_pCloseImage && m_pCloseHoverImage) {
-    DrawImageOver(graphics, m_bCloseHover ? *m_pCloseHoverImage : *m_pCloseImage, ControlRect(IDC_CLOSE_BTN));
+    DrawImageOver(graphics, m_bCloseHover ? *m_pCloseHoverImage : *m_pCloseImage,
+                  ControlRect(IDC_CLOSE_BTN));
   }
   if (m_pBoxImage && m_pBoxCheckedImage && IsControlVisible(IDC_NOREMIND_CHK)) {
     RECT rc = ControlRect(IDC_NOREMIND_CHK);
     DrawImageOver(graphics, m_bNoRemind ? *m_pBoxCheckedImage : *m_pBoxImage, rc);
-    Gdiplus::RectF labelRect(static_cast<Gdiplus::REAL>(rc.right + 2), static_cast<Gdiplus::REAL>(rc.top), 64.0f,
+    Gdiplus::RectF labelRect(static_cast<Gdiplus::REAL>(rc.right + 2),
+                             static_cast<Gdiplus::REAL>(rc.top), 64.0f,
                              static_cast<Gdiplus::REAL>(rc.bottom - rc.top + 4));
     Gdiplus::StringFormat plain;
     DrawLabel(graphics, kNoRemindLabel, font, labelRect, plain, kNoRemindColour);

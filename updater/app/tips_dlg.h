@@ -15,7 +15,7 @@ namespace Gdiplus {
 class Bitmap;
 class Graphics;
 class Font;
-}
+}  // namespace Gdiplus
 
 class CTipsDlg : public CDialog {
  public:

@@ -21,7 +21,8 @@ const wchar_t kProgId[] = L"DownloadProxy.Downloader.1";
 const wchar_t kEngineExe[] = L"Orvanedl.exe";
 const wchar_t kCoreLibrary[] = L"brimcore.dll";
 const wchar_t kCommonEngineSubfolder[] = L"\\Orvane\\ZumiDownload";
-const DWORD kClsctxInprocLocalRemote = CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;
+const DWORD kClsctxInprocLocalRemote =
+    CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;
 const DWORD kRegisteredPathBytes = 260;
 const size_t kCorePathChars = 259;
 const DWORD kInstallerLeastWaitMs = 200;
@@ -161,7 +162,8 @@ void CDownloadDispatcher::ApplyRename(uint32_t uiTaskHandle, const EnginePayload
   auto found = m_taskStore.find(uiTaskHandle);
   if (found == m_taskStore.end()) return;
   EngineTaskRecord& record = found->second;
-  std::string path(record.szFileName, FieldTextLength(record.szFileName, sizeof(record.szFileName)));
+  std::string path(record.szFileName,
+                   FieldTextLength(record.szFileName, sizeof(record.szFileName)));
   CopyTextField(record.szFileName, sizeof(record.szFileName), RenamedPath(path, name, '\\'));
 }
 
@@ -192,8 +194,8 @@ bool CDownloadDispatcher::ReadRegisteredServer(std::wstring& strPath) {
   std::wstring key = L"CLSID\\" + ClassIdText(m_classId) + L"\\LocalServer32";
   wchar_t value[kRegisteredPathBytes / sizeof(wchar_t) + 1] = {};
   DWORD size = kRegisteredPathBytes;
-  if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value,
-                   &size) != ERROR_SUCCESS)
+  if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) !=
+      ERROR_SUCCESS)
     return false;
   strPath = Lower(TrimQuotes(value));
   return true;
@@ -408,7 +410,8 @@ HRESULT CDownloadDispatcher::CallEngine(Call call) {
 HRESULT CDownloadDispatcher::SendBytes(HRESULT (STDMETHODCALLTYPE IDownloader::*method)(BSTR*),
                                        const void* data, size_t size) {
   return CallEngine([&](IDownloader* engine) {
-    ScopedBstr bytes(SysAllocStringByteLen(static_cast<const char*>(data), static_cast<UINT>(size)));
+    ScopedBstr bytes(
+        SysAllocStringByteLen(static_cast<const char*>(data), static_cast<UINT>(size)));
     if (!bytes.Get()) return E_OUTOFMEMORY;
     BSTR value = bytes.Get();
     return (engine->*method)(&value);

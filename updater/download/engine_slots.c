@@ -4,7 +4,7 @@
 #include <stddef.h>
 #include "DownloadEngine.h"
 
-#define SLOT(iface, member, position)                                       \
+#define SLOT(iface, member, position)                                         \
   _Static_assert(offsetof(iface##Vtbl, member) == (position) * sizeof(void*), \
                  #iface "::" #member " at " #position)
 

@@ -6,15 +6,15 @@
 #include "log/log_device.h"
 
 class log_device_logview : public base_log_device {
-public:
-    log_device_logview() = default;
+ public:
+  log_device_logview() = default;
 
-    // Looks for the viewer window; returns it, or null when none runs.
-    HWND attach();
-    HWND window() const { return m_hWnd; }
+  // Looks for the viewer window; returns it, or null when none runs.
+  HWND attach();
+  HWND window() const { return m_hWnd; }
 
-    bool write(const char* text, int length) override;
+  bool write(const char* text, int length) override;
 
-private:
-    HWND m_hWnd = nullptr;
+ private:
+  HWND m_hWnd = nullptr;
 };

@@ -5,17 +5,17 @@
 #include <cstdint>
 
 enum LogModule {
-    LOG_MODULE_MAIN = 1,
-    LOG_MODULE_ERROR = 2,
-    LOG_MODULE_BRIMLIB = 3,
-    LOG_MODULE_BRIMDLL = 4,
+  LOG_MODULE_MAIN = 1,
+  LOG_MODULE_ERROR = 2,
+  LOG_MODULE_BRIMLIB = 3,
+  LOG_MODULE_BRIMDLL = 4,
 };
 
 struct LogClock {
-    int hour;
-    int minute;
-    int second;
-    int millisecond;
+  int hour;
+  int minute;
+  int second;
+  int millisecond;
 };
 
 // Largest record in characters, terminator not counted.
@@ -26,8 +26,8 @@ const char* LogModuleName(int moduleKey);
 
 // Writes "(tid) hh:mm:ss.mmm000 Module: text" into `out` (always terminated,
 // cut to fit) and returns the record's length.
-int FormatLogRecord(char* out, std::size_t capacity, unsigned long threadId,
-                    const LogClock& clock, int moduleKey, const char* text);
+int FormatLogRecord(char* out, std::size_t capacity, unsigned long threadId, const LogClock& clock,
+                    int moduleKey, const char* text);
 
 // Whether a UTF-16 unit opens a surrogate pair.
 inline bool IsHighSurrogateUnit(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
@@ -39,13 +39,13 @@ inline bool IsHighSurrogateUnit(uint32_t unit) { return unit >= 0xD800 && unit <
 // pair is never split. 0 when no prefix fits.
 template <typename Unit, typename Measure>
 int FitLogText(const Unit* text, int length, int capacity, Measure bytesFor) {
-    while (length > 0) {
-        int needed = bytesFor(length);
-        if (needed <= 0) break;
-        if (needed < capacity) return length;
-        int excess = needed - (capacity - 1);
-        length -= excess < length ? excess : length;
-        if (length > 0 && IsHighSurrogateUnit(static_cast<uint32_t>(text[length - 1]))) --length;
-    }
-    return 0;
+  while (length > 0) {
+    int needed = bytesFor(length);
+    if (needed <= 0) break;
+    if (needed < capacity) return length;
+    int excess = needed - (capacity - 1);
+    length -= excess < length ? excess : length;
+    if (length > 0 && IsHighSurrogateUnit(static_cast<uint32_t>(text[length - 1]))) --length;
+  }
+  return 0;
 }
