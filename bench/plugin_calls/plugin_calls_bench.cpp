@@ -13,6 +13,7 @@
 #include <string>
 
 #include "browser.h"
+#include "hosted_page.h"
 #include "fixture_control.h"
 #include "test_paths.h"
 
@@ -20,17 +21,6 @@ using Microsoft::WRL::ComPtr;
 namespace npb = npbrowser;
 
 namespace {
-
-double Seconds() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Calls per second of `call` over about `seconds`; false on the first failure.
 double Rate(const std::function<bool()>& call, double seconds, const FixtureControl& fixture) {
@@ -75,28 +65,18 @@ int wmain(int argc, wchar_t** argv) {
     fprintf(stderr, "stand-in control not registered: %08lx\n", fixture.RegisterResult());
     return 1;
   }
-  npb::Browser& browser = npb::Browser::Get();
-  if (!browser.Load(testsupport::BinaryPath(L"npZumiPictavoEx.dll")) ||
-      browser.Start() != NPERR_NO_ERROR) {
-    fprintf(stderr, "plug-in not loaded\n");
-    return 1;
-  }
   int result = 1;
   {
-    npb::PluginInstance instance;
-    instance.New();
-    HWND window = browser.NewPluginWindow(320, 240);
-    instance.SetWindow(window, 320, 240);
-    NPObject* object = instance.Scriptable();
-    NPVariant scratch;
-    const std::string controlFile = "ZumiPictavoEx.dll";
-    HWND host = nullptr;
+    HostedPage page;
+    npb::Browser& browser = page.Browser();
     IUnknown* control = nullptr;
-    if (object && browser.Call(object, "CreateAX", {npb::String(controlFile)}, &scratch))
-      host = FindWindowExW(window, nullptr, L"AtlAxWin80", nullptr);
-    if (host)
-      control = reinterpret_cast<IUnknown*>(
-          SendMessageW(host, RegisterWindowMessageW(L"WM_ATLGETCONTROL"), 0, 0));
+    if (page.Open()) {
+      HWND host = FindWindowExW(page.Window(), nullptr, L"AtlAxWin80", nullptr);
+      if (host)
+        control = reinterpret_cast<IUnknown*>(
+            SendMessageW(host, RegisterWindowMessageW(L"WM_ATLGETCONTROL"), 0, 0));
+    }
+    NPObject* object = page.Object();
     ComPtr<IDispatch> dispatch;
     if (control) control->QueryInterface(IID_PPV_ARGS(&dispatch));
     if (dispatch) {
@@ -170,9 +150,6 @@ int wmain(int argc, wchar_t** argv) {
       fprintf(stderr, "control not hosted\n");
     }
     dispatch.Reset();
-    if (object) browser.Release(object);
-    instance.Destroy();
-    DestroyWindow(window);
   }
   return result;
 }

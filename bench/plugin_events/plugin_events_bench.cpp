@@ -15,6 +15,7 @@
 
 #include "ZumiPictavoEx.h"
 #include "browser.h"
+#include "hosted_page.h"
 #include "fixture_control.h"
 #include "test_paths.h"
 
@@ -22,17 +23,6 @@ using Microsoft::WRL::ComPtr;
 namespace npb = npbrowser;
 
 namespace {
-
-double Seconds() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // A connected sink that answers every event and does nothing else.
 class NullSink final : public IDispatch {
@@ -145,25 +135,15 @@ int wmain(int argc, wchar_t** argv) {
     fprintf(stderr, "stand-in control not registered: %08lx\n", fixture.RegisterResult());
     return 1;
   }
-  npb::Browser& browser = npb::Browser::Get();
-  if (!browser.Load(testsupport::BinaryPath(L"npZumiPictavoEx.dll")) ||
-      browser.Start() != NPERR_NO_ERROR) {
-    fprintf(stderr, "plug-in not loaded\n");
-    return 1;
-  }
   int result = 1;
   {
-    npb::PluginInstance instance;
-    instance.New();
-    HWND window = browser.NewPluginWindow(320, 240);
-    instance.SetWindow(window, 320, 240);
-    NPObject* object = instance.Scriptable();
+    HostedPage page;
+    npb::Browser& browser = page.Browser();
+    bool ready = page.Open() && fixture.ConnectionCount() == 1;
+    NPObject* object = page.Object();
     npb::ScriptFunction* listener = browser.NewFunction();
     listener->record = false;
     NPVariant scratch;
-    const std::string controlFile = "ZumiPictavoEx.dll";
-    bool ready = object && browser.Call(object, "CreateAX", {npb::String(controlFile)}, &scratch) &&
-                 fixture.ConnectionCount() == 1;
     for (const Shape& shape : kShapes) {
       const std::string name = shape.name;
       ready =
@@ -205,10 +185,6 @@ int wmain(int argc, wchar_t** argv) {
       fprintf(stderr, "control not hosted or listener not registered\n");
     }
     browser.Release(listener);
-    if (object) browser.Release(object);
-    instance.Destroy();
-    DestroyWindow(window);
-    browser.PumpMessages();
   }
   CoUninitialize();
   return result;
