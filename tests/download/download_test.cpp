@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "IDownload.h"
 #include "download_test_support.h"
@@ -268,6 +269,40 @@ DWORD ThreadCount() {
     if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
   CloseHandle(snapshot);
   return count;
+}
+
+// Threads of this process, opened so that their exit codes stay readable.
+std::vector<HANDLE> OpenOwnThreads() {
+  std::vector<HANDLE> threads;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  THREADENTRY32 entry = {sizeof(entry)};
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID != GetCurrentProcessId()) continue;
+    if (HANDLE thread = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ThreadID))
+      threads.push_back(thread);
+  }
+  CloseHandle(snapshot);
+  return threads;
+}
+
+// A long queue of slow engine calls at destruction: the worker drops the
+// queue and ends by itself instead of being terminated inside a call.
+TEST_P(DownloadTest, DestructionDropsTheQueueInsteadOfTerminatingTheWorker) {
+  const int kQueued = 100;  // 10 s of engine calls, twice the wait for the worker
+  ASSERT_NO_FATAL_FAILURE(Connect(kFaultSlowSettings));
+  std::vector<HANDLE> threads = OpenOwnThreads();
+  for (int i = 0; i < kQueued; ++i) m_component->SetDownloadSpeed(1000 + i);
+  m_component.reset();
+  const DWORD kTerminated = 1023;
+  for (HANDLE thread : threads) {
+    DWORD code = 0;
+    EXPECT_TRUE(GetExitCodeThread(thread, &code));
+    EXPECT_NE(kTerminated, code) << "a worker was terminated";
+    CloseHandle(thread);
+  }
+  EXPECT_LT(CountOf(Report(), "speed=1"), static_cast<size_t>(kQueued / 2));
+  // The process is sound afterwards.
+  EXPECT_EQ(0u, ResultUnder(kFaultNone));
 }
 
 // Two client threads create and delete tasks while the engine's threads

@@ -5,11 +5,14 @@
 
 #include "test_paths.h"
 
+// The viewer's window exists a moment before the viewer shows it (minimised
+// or not); a busy machine makes that moment long, so wait until it is shown.
 HWND WaitForViewerWindow(DWORD timeoutMs) {
   DWORD start = GetTickCount();
   for (;;) {
     HWND window = FindWindowA("LogView_zumipcmgr", nullptr);
-    if (window || GetTickCount() - start > timeoutMs) return window;
+    if (window && IsWindowVisible(window)) return window;
+    if (GetTickCount() - start > timeoutMs) return nullptr;
     Sleep(50);
   }
 }

@@ -76,8 +76,11 @@ void CDownload::Uninit() {
   if (m_wakeEvent.IsValid()) SetEvent(m_wakeEvent.Get());
   if (m_thread.IsValid()) {
     if (WaitForSingleObject(m_doneEvent.Get(), kWorkerEndMs) != WAIT_OBJECT_0) {
+      // Only a worker stuck in an engine call gets here. Termination is not
+      // immediate: the component's state must outlive the thread.
       TerminateThread(m_thread.Get(), kTerminatedExitCode);
       OutputDebugStringW(L"Uninit::TerminateThread");
+      WaitForSingleObject(m_thread.Get(), kWorkerEndMs);
     }
     m_thread.Reset();
   }
@@ -243,14 +246,25 @@ void CDownload::WorkerLoop() {
     if (wait == WAIT_TIMEOUT && m_dispatcher) IdleProbe();
     Command command;
     while (TakeCommand(command)) {
-      Carry(command, bRunning);
+      // Once the component is being destroyed only the uninit command is
+      // carried out: the dispatcher's destruction deletes every task from the
+      // engine anyway, and a long queue must not outlast the wait for the
+      // worker.
+      if (command.iKind == kCommandUninit || !Stopping()) Carry(command, bRunning);
       command = Command();
     }
-    if (WaitForSingleObject(m_stopEvent.Get(), 0) == WAIT_OBJECT_0 && QueueEmpty()) break;
+    if (Stopping() && QueueEmpty()) break;
     if (!bRunning) break;
   }
   ReleaseTasksOnExit();
   SetEvent(m_doneEvent.Get());
+}
+
+// The stop event resets itself when a wait sees it, so the worker keeps
+// what it saw.
+bool CDownload::Stopping() {
+  if (!m_bStopSeen) m_bStopSeen = WaitForSingleObject(m_stopEvent.Get(), 0) == WAIT_OBJECT_0;
+  return m_bStopSeen;
 }
 
 void CDownload::IdleProbe() {

@@ -78,6 +78,8 @@ class CDownload : public Download::CIDownload {
   void Queue(Command command);
   bool TakeCommand(Command& command);
   bool QueueEmpty();
+  // Worker only: whether the stop event was set.
+  bool Stopping();
 
   static DWORD WINAPI WorkerMain(void* parameter);
   void WorkerLoop();
@@ -108,6 +110,7 @@ class CDownload : public Download::CIDownload {
   ScopedHandle m_doneEvent;
   ScopedHandle m_wakeEvent;
   DWORD m_dwThreadId = 0;
+  bool m_bStopSeen = false;
   std::deque<Command> m_queue;
   fund::lock::critical_section m_queueLock;
   std::map<uint32_t, uint32_t> m_taskIds;
