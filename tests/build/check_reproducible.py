@@ -33,15 +33,20 @@ def differences(first, second):
 
 
 def copy_sources(source, copy):
-    """The files git knows of (committed or not, ignored ones left out) and
-    the prebuilt libraries, .deps, which the copy links to."""
+    """The files git knows of (committed or not, ignored ones left out), or
+    the whole tree but its build folders outside a git checkout; the copy
+    links to the prebuilt libraries, .deps."""
     listed = subprocess.run(["git", "-C", source, "ls-files", "-z", "--cached", "--others",
-                             "--exclude-standard"], capture_output=True, check=True).stdout
-    for name in filter(None, listed.decode().split("\0")):
-        path = os.path.join(source, name)
-        if os.path.isfile(path):
-            os.makedirs(os.path.dirname(os.path.join(copy, name)), exist_ok=True)
-            shutil.copy2(path, os.path.join(copy, name), follow_symlinks=False)
+                             "--exclude-standard"], capture_output=True)
+    if listed.returncode != 0:
+        shutil.copytree(source, copy, symlinks=True,
+                        ignore=shutil.ignore_patterns("build", "build-*", ".deps"))
+    else:
+        for name in filter(None, listed.stdout.decode().split("\0")):
+            path = os.path.join(source, name)
+            if os.path.isfile(path):
+                os.makedirs(os.path.dirname(os.path.join(copy, name)), exist_ok=True)
+                shutil.copy2(path, os.path.join(copy, name), follow_symlinks=False)
     os.symlink(os.path.realpath(os.path.join(source, ".deps")), os.path.join(copy, ".deps"))
 
 
