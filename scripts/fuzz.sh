@@ -29,7 +29,7 @@ runs="${FUZZ_RUNS:-1000000}"
 seconds="${FUZZ_SECONDS:-600}"
 jobs="${FUZZ_JOBS:-1}"
 keep="${FUZZ_KEEP_CORPUS:-1}"
-summary="${FUZZ_SUMMARY:-$build/fuzz-summary.txt}"
+summary=$(realpath -m "${FUZZ_SUMMARY:-$build/fuzz-summary.txt}")
 logs="$build/fuzz-logs"
 artifacts="$build/fuzz-artifacts"
 mkdir -p "$logs" "$artifacts"
