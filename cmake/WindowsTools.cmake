@@ -1,5 +1,35 @@
 # Helpers shared by every target of the project.
 
+# Two builds of one commit give the same bytes wherever they are made: no
+# build path in any object, no time stamp in any image or archive. Paths in
+# the debug information are relative to the source and the build tree (the
+# build tree's mapping comes last, so it wins for a build tree inside the
+# sources), so a debugger started in the sources finds them.
+add_compile_options(
+  $<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}=.>
+  $<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}=.>)
+add_link_options(-Wl,--no-insert-timestamp)
+foreach(lang C CXX)
+  set(CMAKE_${lang}_ARCHIVE_CREATE "<CMAKE_AR> qcD <TARGET> <LINK_FLAGS> <OBJECTS>")
+  set(CMAKE_${lang}_ARCHIVE_APPEND "<CMAKE_AR> qD <TARGET> <LINK_FLAGS> <OBJECTS>")
+  set(CMAKE_${lang}_ARCHIVE_FINISH "<CMAKE_RANLIB> -D <TARGET>")
+endforeach()
+
+# A binary that ships: after the link its debug information and symbols
+# move to <file>.debug beside it, and the binary keeps only a debug link to
+# that file (its name and CRC), which debuggers and crash tools follow.
+function(ship_without_debug_sections target)
+  set(file $<TARGET_FILE:${target}>)
+  # objcopy stamps the images it writes with the time unless given one: the
+  # linker's stamp, none (0).
+  set(objcopy ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 ${CMAKE_OBJCOPY})
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${objcopy} --only-keep-debug ${file} ${file}.debug
+    COMMAND ${objcopy} --strip-all --add-gnu-debuglink=${file}.debug ${file}
+    COMMENT "Debug information of ${target} to its .debug file"
+    VERBATIM)
+endfunction()
+
 # Static C and C++ runtimes, so each binary stands alone.
 function(link_runtime_statically target)
   target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)

@@ -3,7 +3,7 @@
 the cases that the unit and Wine tests use. Run it again after changing a
 target's input layout; the seeds are committed."""
 import os
-import shutil
+import re
 import struct
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -151,6 +151,15 @@ record_builders = {
     "long_proxy": task() + b"\n" + proxy(1, 1, ("p" * 5000, "\xd0" * 40, "", "")),
 }
 
+file_rename = {
+    "rename_in_folder": b"C:\\Temp\\ZumiPhotoUpload.exe\nZumiPhotoUpload(1).exe\0",
+    "rename_bare_name": b"ZumiPhotoUpload.exe\nrenamed.exe\0",
+    "rename_folder_only": b"D:\\\nname.exe\0",
+    "rename_unterminated": b"C:\\a\\b.tmp\nc.exe",
+    "rename_too_long": b"C:\\" + b"d" * 250 + b"\\b.tmp\n" + b"\xd6\xd0" * 20 + b"\0",
+    "rename_empty_name": b"C:\\a\\b.tmp\n\0",
+}
+
 corpora = {
     "conversions": conversions,
     "bag_integer": bag_integer,
@@ -161,12 +170,17 @@ corpora = {
     "receive_buffer": receive_buffer,
     "log_record": log_record,
     "record_builders": record_builders,
+    "file_rename": file_rename,
 }
 
 for target, cases in corpora.items():
     folder = os.path.join(HERE, "corpus", target)
-    shutil.rmtree(folder, ignore_errors=True)
-    os.makedirs(folder)
+    # Inputs a campaign merged in (named by their SHA-1) stay; the named
+    # seeds are written afresh.
+    os.makedirs(folder, exist_ok=True)
+    for old in os.listdir(folder):
+        if not re.fullmatch("[0-9a-f]{40}", old):
+            os.remove(os.path.join(folder, old))
     for name, data in cases.items():
         with open(os.path.join(folder, name), "wb") as f:
             f.write(data)
