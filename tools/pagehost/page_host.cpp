@@ -150,8 +150,8 @@ bool Page::StartPlugin() {
 void Page::LayOut() {
   npbrowser::Browser& browser = npbrowser::Browser::Get();
   HWND top = browser.TopWindow();
-  const std::string title = m_document.title.empty() ? Narrow(NameOf(m_options.page))
-                                                     : m_document.title;
+  const std::string title =
+      m_document.title.empty() ? Narrow(NameOf(m_options.page)) : m_document.title;
   SetWindowTextW(top, Widen(title + " - pagehost").c_str());
   int width = kMargin, height = 0;
   for (const auto& embed : m_embeds) {

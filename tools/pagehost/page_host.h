@@ -23,11 +23,11 @@ struct PageOptions {
 // Exit statuses of a page run; the first that applies is reported.
 enum PageStatus {
   kPageOk = 0,
-  kPageScriptError = 1,    // a script error escaped
-  kPageCannotRun = 2,      // bad options, no page, no plug-in
-  kPageTimedOut = 3,       // the time limit passed
-  kPageLedgerDirty = 4,    // objects or memory left over
-  kPageNoScreenshot = 5,   // the picture could not be saved
+  kPageScriptError = 1,   // a script error escaped
+  kPageCannotRun = 2,     // bad options, no page, no plug-in
+  kPageTimedOut = 3,      // the time limit passed
+  kPageLedgerDirty = 4,   // objects or memory left over
+  kPageNoScreenshot = 5,  // the picture could not be saved
 };
 
 // Called once the embed elements are in the engine, before the first

@@ -78,10 +78,21 @@ duk_ret_t DescribeError(duk_context* ctx, void* where) {
     if (duk_get_prop_string(ctx, -1, "lineNumber")) line = duk_to_int(ctx, -1);
     duk_pop(ctx);
   }
-  duk_size_t length = 0;
-  const char* text = duk_safe_to_lstring(ctx, -1, &length);
-  std::string report = file + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " +
-                       EngineToUtf8(text, length);
+  // The stack trace, when there is one, also shows where the page called
+  // the function that threw.
+  std::string description;
+  if (duk_is_object(ctx, -1)) {
+    if (duk_get_prop_string(ctx, -1, "stack") && duk_is_string(ctx, -1))
+      description = EngineString(ctx, -1);
+    duk_pop(ctx);
+  }
+  if (description.empty()) {
+    duk_size_t length = 0;
+    const char* text = duk_safe_to_lstring(ctx, -1, &length);
+    description = EngineToUtf8(text, length);
+  }
+  std::string report =
+      file + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + description;
   duk_pop(ctx);
   duk_push_lstring(ctx, report.data(), report.size());
   return 1;
@@ -173,8 +184,7 @@ void ScriptEngine::InstallGlobals() {
 
 // --- Element objects ----------------------------------------------------------
 
-void ScriptEngine::PushWrapper(NPObject* object, NPP npp, const EmbedElement* element,
-                               bool adopt) {
+void ScriptEngine::PushWrapper(NPObject* object, NPP npp, const EmbedElement* element, bool adopt) {
   duk_context* ctx = m_ctx;
   auto known = object ? m_slotOfObject.find(object) : m_slotOfObject.end();
   if (known != m_slotOfObject.end()) {
@@ -186,7 +196,8 @@ void ScriptEngine::PushWrapper(NPObject* object, NPP npp, const EmbedElement* el
   }
   const int slot = m_nextSlot++;
   Wrapped& wrapped = m_wrapped[slot];
-  wrapped.object = adopt ? npbrowser::ObjectRef::Adopt(object) : npbrowser::ObjectRef::Retain(object);
+  wrapped.object =
+      adopt ? npbrowser::ObjectRef::Adopt(object) : npbrowser::ObjectRef::Retain(object);
   wrapped.npp = npp;
   wrapped.element = element;
   if (object) m_slotOfObject[object] = slot;
@@ -245,6 +256,7 @@ ScriptEngine::Wrapped& ScriptEngine::WrappedAt(duk_idx_t target) {
 void ScriptEngine::Throw(duk_context* ctx, const std::string& message) {
   // No C++ file and line: the error names the script's place.
   duk_error_raw(ctx, DUK_ERR_ERROR, nullptr, 0, "%s", message.c_str());
+  abort();  // not reached: the engine throws
 }
 
 namespace {
@@ -282,7 +294,8 @@ duk_ret_t ScriptEngine::TrapGet(duk_context* ctx) {
   ScriptEngine& engine = Of(ctx);
   Wrapped& wrapped = engine.WrappedAt(0);
   if (duk_is_symbol(ctx, 1) || !duk_is_string(ctx, 1)) {
-    duk_get_prop(ctx, 0);  // the key, consumed
+    duk_dup(ctx, 1);
+    duk_get_prop(ctx, 0);
     return 1;
   }
   const std::string name = EngineString(ctx, 1);
@@ -411,8 +424,8 @@ duk_ret_t ScriptEngine::MethodCall(duk_context* ctx) {
   if (!browser.Invoke(wrapped.object.Get(), id, store.values.data(), static_cast<uint32_t>(count),
                       result.Out())) {
     std::string text = browser.TakeException();
-    Throw(ctx, text.empty() ? "the plug-in's method " + browser.IdentifierName(id) + " failed"
-                            : text);
+    Throw(ctx,
+          text.empty() ? "the plug-in's method " + browser.IdentifierName(id) + " failed" : text);
   }
   engine.PushVariant(result.Get(), wrapped.npp);
   return 1;
@@ -761,8 +774,8 @@ void ScriptEngine::RunDueTimers() {
     int result;
     if (duk_is_string(ctx, -1)) {
       duk_push_string(ctx, "setTimeout");
-      result = duk_pcompile_lstring_filename(ctx, 0, duk_get_string(ctx, -2),
-                                             duk_get_length(ctx, -2));
+      result =
+          duk_pcompile_lstring_filename(ctx, 0, duk_get_string(ctx, -2), duk_get_length(ctx, -2));
       if (result == 0) result = duk_pcall(ctx, 0);
       duk_remove(ctx, -2);
     } else {

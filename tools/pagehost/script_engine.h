@@ -106,10 +106,10 @@ class ScriptEngine {
   // Cleared when the engine goes, so that script functions the plug-in still
   // holds do nothing.
   std::shared_ptr<ScriptEngine*> m_self;
-  std::map<int, Wrapped> m_wrapped;          // by slot
-  std::map<void*, int> m_slotOfProxy;        // proxy heap pointer -> slot
-  std::map<NPObject*, int> m_slotOfObject;   // live object -> slot
-  std::map<NPObject*, int> m_ownFunctions;   // our script functions -> key
+  std::map<int, Wrapped> m_wrapped;         // by slot
+  std::map<void*, int> m_slotOfProxy;       // proxy heap pointer -> slot
+  std::map<NPObject*, int> m_slotOfObject;  // live object -> slot
+  std::map<NPObject*, int> m_ownFunctions;  // our script functions -> key
   std::vector<std::unique_ptr<EmbedElement>> m_elements;
   int m_nextSlot = 1;
   int m_nextFunctionKey = 1;
