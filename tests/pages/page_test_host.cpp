@@ -20,7 +20,6 @@
 
 #include "fixture_control.h"
 #include "page_host.h"
-#include "page_text.h"
 #include "support/scoped_com.h"
 #include "test_paths.h"
 
@@ -29,26 +28,11 @@ namespace {
 FixtureControl* g_fixture = nullptr;
 
 std::wstring WideArgument(duk_context* ctx, duk_idx_t index) {
-  duk_size_t length = 0;
-  const char* text = duk_get_lstring(ctx, index, &length);
-  const std::string utf8 = pagehost::EngineToUtf8(text ? text : "", length);
-  if (utf8.empty()) return std::wstring();
-  const int count =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(count, L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], count);
-  return wide;
+  return pagehost::Utf8ToWide(pagehost::ScriptEngine::StringAt(ctx, index));
 }
 
 void PushWide(duk_context* ctx, const std::wstring& text) {
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                        nullptr, 0, nullptr, nullptr);
-  std::string utf8(bytes, '\0');
-  if (bytes)
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], bytes,
-                        nullptr, nullptr);
-  const std::string engine = pagehost::Utf8ToEngine(utf8.data(), utf8.size());
-  duk_push_lstring(ctx, engine.data(), engine.size());
+  pagehost::ScriptEngine::PushString(ctx, pagehost::WideToUtf8(text));
 }
 
 std::vector<std::wstring> JournalLines() {

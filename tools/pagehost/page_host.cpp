@@ -28,25 +28,6 @@ constexpr int kMargin = 8;
 // this grace the process ends.
 constexpr DWORD kWatchdogGraceMs = 5000;
 
-std::string Narrow(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                        nullptr, 0, nullptr, nullptr);
-  std::string out(bytes, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], bytes,
-                      nullptr, nullptr);
-  return out;
-}
-
-std::wstring Widen(const std::string& text) {
-  if (text.empty()) return std::wstring();
-  const int count =
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(count, L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], count);
-  return out;
-}
-
 bool ReadFile(const std::wstring& path, std::string* contents) {
   std::ifstream file(path.c_str(), std::ios::binary);
   if (!file) return false;
@@ -135,7 +116,7 @@ bool Page::StartPlugin() {
   }
   npbrowser::Browser& browser = npbrowser::Browser::Get();
   if (!browser.Load(dll)) {
-    fprintf(stderr, "pagehost: cannot load the plug-in %s\n", Narrow(dll).c_str());
+    fprintf(stderr, "pagehost: cannot load the plug-in %s\n", WideToUtf8(dll).c_str());
     return false;
   }
   const NPError error = browser.Start();
@@ -151,8 +132,8 @@ void Page::LayOut() {
   npbrowser::Browser& browser = npbrowser::Browser::Get();
   HWND top = browser.TopWindow();
   const std::string title =
-      m_document.title.empty() ? Narrow(NameOf(m_options.page)) : m_document.title;
-  SetWindowTextW(top, Widen(title + " - pagehost").c_str());
+      m_document.title.empty() ? WideToUtf8(NameOf(m_options.page)) : m_document.title;
+  SetWindowTextW(top, Utf8ToWide(title + " - pagehost").c_str());
   int width = kMargin, height = 0;
   for (const auto& embed : m_embeds) {
     width += embed->element.width + kMargin;
@@ -183,14 +164,14 @@ void Page::CreateInstances() {
 }
 
 void Page::RunScripts() {
-  const std::string pageName = Narrow(NameOf(m_options.page));
+  const std::string pageName = WideToUtf8(NameOf(m_options.page));
   for (const ScriptElement& script : m_document.scripts) {
     if (m_engine->Closed()) return;
     if (script.src.empty()) {
       m_engine->Run(script.text, pageName, script.line);
       continue;
     }
-    std::wstring src = Widen(script.src);
+    std::wstring src = Utf8ToWide(script.src);
     const bool absolute = src.size() > 1 && (src[1] == L':' || src[0] == L'\\' || src[0] == L'/');
     const std::wstring path = absolute ? src : FolderOf(m_options.page) + src;
     std::string text;
@@ -270,7 +251,7 @@ int Page::Run(const EngineSetup& setup) {
     pictured = SaveWindowPng(npbrowser::Browser::Get().TopWindow(), m_options.screenshot);
     if (!pictured)
       fprintf(stderr, "pagehost: cannot save the picture %s\n",
-              Narrow(m_options.screenshot).c_str());
+              WideToUtf8(m_options.screenshot).c_str());
   }
   const int escaped = m_engine->EscapedErrors() + m_loadErrors;
   TearDown();
@@ -283,10 +264,29 @@ int Page::Run(const EngineSetup& setup) {
 
 }  // namespace
 
+std::string WideToUtf8(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                        nullptr, 0, nullptr, nullptr);
+  std::string out(bytes, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], bytes,
+                      nullptr, nullptr);
+  return out;
+}
+
+std::wstring Utf8ToWide(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int count =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring out(count, L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], count);
+  return out;
+}
+
 int RunPage(const PageOptions& options, const EngineSetup& setup) {
   std::string html;
   if (!ReadFile(options.page, &html)) {
-    fprintf(stderr, "pagehost: cannot read the page %s\n", Narrow(options.page).c_str());
+    fprintf(stderr, "pagehost: cannot read the page %s\n", WideToUtf8(options.page).c_str());
     return kPageCannotRun;
   }
   // The plug-in's thread is an OLE thread in a browser.
@@ -315,7 +315,7 @@ bool ParseOptions(int argc, wchar_t** argv, PageOptions* options) {
     } else if (arg == L"--screenshot" && hasValue) {
       options->screenshot = argv[++i];
     } else if (arg.compare(0, 2, L"--") == 0 || !options->page.empty()) {
-      fprintf(stderr, "pagehost: unexpected argument %s\n%s", Narrow(arg).c_str(), Usage());
+      fprintf(stderr, "pagehost: unexpected argument %s\n%s", WideToUtf8(arg).c_str(), Usage());
       return false;
     } else {
       options->page = arg;

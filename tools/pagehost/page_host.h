@@ -36,6 +36,10 @@ using EngineSetup = std::function<void(ScriptEngine&)>;
 
 int RunPage(const PageOptions& options, const EngineSetup& setup = EngineSetup());
 
+// Text between UTF-8 and UTF-16.
+std::string WideToUtf8(const std::wstring& text);
+std::wstring Utf8ToWide(const std::string& text);
+
 // Parses the command line; false (with a message on stderr) when it is wrong.
 bool ParseOptions(int argc, wchar_t** argv, PageOptions* options);
 const char* Usage();

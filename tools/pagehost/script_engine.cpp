@@ -5,6 +5,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <deque>
 
 #include "page_text.h"
@@ -110,6 +111,14 @@ class ScriptEngine::Arguments {
 
 ScriptEngine& ScriptEngine::Of(duk_context*) { return *g_engine; }
 
+std::string ScriptEngine::StringAt(duk_context* ctx, duk_idx_t index) {
+  return EngineString(ctx, index);
+}
+
+void ScriptEngine::PushString(duk_context* ctx, const std::string& utf8) {
+  PushUtf8(ctx, utf8.data(), utf8.size());
+}
+
 ScriptEngine::ScriptEngine() : m_self(std::make_shared<ScriptEngine*>(this)) {
   LARGE_INTEGER value;
   QueryPerformanceFrequency(&value);
@@ -146,6 +155,10 @@ void ScriptEngine::InstallGlobals() {
   duk_put_prop_string(ctx, -2, "setTimeout");
   duk_push_c_function(ctx, ClearTimeout, 1);
   duk_put_prop_string(ctx, -2, "clearTimeout");
+  duk_push_c_function(ctx, SetInterval, DUK_VARARGS);
+  duk_put_prop_string(ctx, -2, "setInterval");
+  duk_push_c_function(ctx, ClearTimeout, 1);
+  duk_put_prop_string(ctx, -2, "clearInterval");
 
   duk_push_object(ctx);  // console
   for (const char* name : {"log", "info", "warn", "error", "debug"}) {
@@ -704,12 +717,12 @@ duk_ret_t ScriptEngine::GetElementById(duk_context* ctx) {
   return 1;
 }
 
-// setTimeout(function or code, delay, arguments...)
-duk_ret_t ScriptEngine::SetTimeout(duk_context* ctx) {
+// setTimeout or setInterval(function or code, delay, arguments...)
+int ScriptEngine::AddTimer(duk_context* ctx, bool repeat) {
   ScriptEngine& engine = Of(ctx);
   const duk_idx_t count = duk_get_top(ctx);
   if (count < 1 || (!duk_is_callable(ctx, 0) && !duk_is_string(ctx, 0)))
-    Throw(ctx, "setTimeout needs a function");
+    Throw(ctx, "a timer needs a function");
   double delay = count > 1 ? duk_to_number(ctx, 1) : 0;
   if (!(delay > 0)) delay = 0;
   const int id = engine.m_nextTimer++;
@@ -722,8 +735,19 @@ duk_ret_t ScriptEngine::SetTimeout(duk_context* ctx) {
     duk_put_prop_index(ctx, -2, static_cast<duk_uarridx_t>(i - 1));
   }
   duk_put_prop_index(ctx, -2, static_cast<duk_uarridx_t>(id));
-  engine.m_timers[id] = Timer{engine.Now() + delay, engine.m_timerSequence++};
-  duk_push_int(ctx, id);
+  // An interval of 0 would starve the message loop.
+  engine.m_timers[id] =
+      Timer{engine.Now() + delay, engine.m_timerSequence++, repeat ? std::max(delay, 1.0) : -1};
+  return id;
+}
+
+duk_ret_t ScriptEngine::SetTimeout(duk_context* ctx) {
+  duk_push_int(ctx, AddTimer(ctx, false));
+  return 1;
+}
+
+duk_ret_t ScriptEngine::SetInterval(duk_context* ctx) {
+  duk_push_int(ctx, AddTimer(ctx, true));
   return 1;
 }
 
@@ -761,11 +785,18 @@ void ScriptEngine::RunDueTimers() {
     }
     if (next == m_timers.end()) return;
     const int id = next->first;
-    m_timers.erase(next);
+    const double interval = next->second.interval;
     duk_context* ctx = m_ctx;
     PushStashObject(ctx, kTimers);
     duk_get_prop_index(ctx, -1, static_cast<duk_uarridx_t>(id));
-    duk_del_prop_index(ctx, -2, static_cast<duk_uarridx_t>(id));
+    if (interval < 0) {
+      m_timers.erase(next);
+      duk_del_prop_index(ctx, -2, static_cast<duk_uarridx_t>(id));
+    } else {
+      // The next round comes after the loop gets back to the messages.
+      next->second.due = now + interval;
+      next->second.sequence = m_timerSequence++;
+    }
     duk_remove(ctx, -2);
     // [entry] -> callback, undefined, arguments...
     const duk_idx_t entry = duk_get_top_index(ctx);

@@ -1,6 +1,7 @@
 // The page's JavaScript: a Duktape heap with what page script of a plug-in
 // page uses (document.getElementById, document.embeds, console.log,
-// setTimeout, clearTimeout, window.close, performance.now), and the embed
+// setTimeout, clearTimeout, setInterval, clearInterval, window.close,
+// performance.now), and the embed
 // elements as script objects that forward to the plug-in's scriptable
 // NPObject the way a browser does.
 #pragma once
@@ -58,6 +59,10 @@ class ScriptEngine {
   // Reports the error on the stack top (and counts it) as one that escaped.
   void ReportError(const std::string& where);
 
+  // A script string as UTF-8, and UTF-8 pushed as a script string.
+  static std::string StringAt(duk_context* ctx, duk_idx_t index);
+  static void PushString(duk_context* ctx, const std::string& utf8);
+
   // The engine of a native function's context.
   static ScriptEngine& Of(duk_context* ctx);
 
@@ -70,6 +75,7 @@ class ScriptEngine {
   struct Timer {
     double due = 0;
     int sequence = 0;
+    double interval = -1;  // setInterval's period; negative for setTimeout
   };
   class Arguments;
   friend class Arguments;
@@ -98,6 +104,8 @@ class ScriptEngine {
   static duk_ret_t ConsoleLog(duk_context* ctx);
   static duk_ret_t SetTimeout(duk_context* ctx);
   static duk_ret_t ClearTimeout(duk_context* ctx);
+  static duk_ret_t SetInterval(duk_context* ctx);
+  static int AddTimer(duk_context* ctx, bool repeat);
   static duk_ret_t WindowClose(duk_context* ctx);
   static duk_ret_t GetElementById(duk_context* ctx);
   static duk_ret_t PerformanceNow(duk_context* ctx);
