@@ -36,8 +36,7 @@ duk_ret_t NativeCalls(duk_context* ctx) {
   const double start = engine.Now();
   for (int i = 0; i < count; ++i) {
     NPVariant result;
-    if (!browser.HasMethod(object, method) ||
-        !browser.Invoke(object, method, &number, 1, &result))
+    if (!browser.HasMethod(object, method) || !browser.Invoke(object, method, &number, 1, &result))
       return duk_error(ctx, DUK_ERR_ERROR, "a call from C++ failed");
     browser.ReleaseVariant(&result);
   }

@@ -12,8 +12,11 @@ namespace {
 bool IsValidUtf8(const std::string& text, bool allowFourBytes) {
   for (size_t at = 0; at < text.size();) {
     const auto lead = static_cast<unsigned char>(text[at]);
-    size_t count = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2
-                                   : (lead & 0xF8) == 0xF0 ? 3 : 9;
+    size_t count = lead < 0x80             ? 0
+                   : (lead & 0xE0) == 0xC0 ? 1
+                   : (lead & 0xF0) == 0xE0 ? 2
+                   : (lead & 0xF8) == 0xF0 ? 3
+                                           : 9;
     if (count == 9 || at + count >= text.size() + (count ? 0 : 1)) return false;
     if (count == 3 && !allowFourBytes) return false;
     uint32_t code = count ? lead & (0x3F >> count) : lead;

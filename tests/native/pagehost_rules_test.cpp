@@ -40,10 +40,13 @@ TEST(PageHostRules, EngineTextAndUtf8) {
     std::string engine, utf8;
   } pairs[] = {
       {"plain", "plain"},
-      {"Gr\xC3\xBC\xC3\x9F" "e", "Gr\xC3\xBC\xC3\x9F" "e"},
+      {"Gr\xC3\xBC\xC3\x9F"
+       "e",
+       "Gr\xC3\xBC\xC3\x9F"
+       "e"},
       {std::string("a\0b", 3), std::string("a\0b", 3)},
-      {"\xE7\x85\xA7", "\xE7\x85\xA7"},                       // U+7167
-      {"\xED\xA0\xBD\xED\xB8\x80", "\xF0\x9F\x98\x80"},       // U+1F600 as a surrogate pair
+      {"\xE7\x85\xA7", "\xE7\x85\xA7"},                  // U+7167
+      {"\xED\xA0\xBD\xED\xB8\x80", "\xF0\x9F\x98\x80"},  // U+1F600 as a surrogate pair
   };
   for (const auto& pair : pairs) {
     EXPECT_EQ(pair.utf8, EngineToUtf8(pair.engine.data(), pair.engine.size()));
@@ -52,10 +55,14 @@ TEST(PageHostRules, EngineTextAndUtf8) {
   const std::string replacement = "\xEF\xBF\xBD";
   const struct {
     std::string in, out;
-  } engineOnly[] = {{"\xED\xA0\xBD" "x", replacement + "x"},  // lone high surrogate
-                    {"\xED\xB8\x80", replacement},            // lone low surrogate
-                    {"\xFF" "a", replacement + "a"},
-                    {"\xE7\x85", replacement + replacement},  // cut short
+  } engineOnly[] = {{"\xED\xA0\xBD"
+                     "x",
+                     replacement + "x"},            // lone high surrogate
+                    {"\xED\xB8\x80", replacement},  // lone low surrogate
+                    {"\xFF"
+                     "a",
+                     replacement + "a"},
+                    {"\xE7\x85", replacement + replacement},   // cut short
                     {"\xC0\xAF", replacement + replacement}};  // overlong
   for (const auto& c : engineOnly) EXPECT_EQ(c.out, EngineToUtf8(c.in.data(), c.in.size()));
   const std::string surrogate = "\xED\xA0\xBD";

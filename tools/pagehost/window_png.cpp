@@ -59,15 +59,20 @@ bool FindPngEncoder(CLSID* clsid) {
 }
 
 // Draws `window` at its place relative to `origin`, then its visible
-// children over it, the lowest in the z-order first.
+// children over it, the lowest in the z-order first. Each window is clipped
+// to its place: a background erase fills the whole clip box.
 void DrawWindowTree(HWND window, const POINT& origin, HDC dc) {
   RECT place{};
   GetWindowRect(window, &place);
+  OffsetRect(&place, -origin.x, -origin.y);
+  ScopedGdiObject<HRGN> clip(CreateRectRgnIndirect(&place));
+  SelectClipRgn(dc, clip.Get());
   POINT previous{};
-  SetViewportOrgEx(dc, place.left - origin.x, place.top - origin.y, &previous);
+  SetViewportOrgEx(dc, place.left, place.top, &previous);
   SendMessageW(window, WM_PRINT, reinterpret_cast<WPARAM>(dc),
                PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND);
   SetViewportOrgEx(dc, previous.x, previous.y, nullptr);
+  SelectClipRgn(dc, nullptr);
   HWND child = GetWindow(window, GW_CHILD);
   for (child = child ? GetWindow(child, GW_HWNDLAST) : nullptr; child;
        child = GetWindow(child, GW_HWNDPREV)) {
