@@ -26,6 +26,10 @@ dos() { local p=$1; echo "Z:${p//\//\\}"; }
 python3 "$here/render.py" "$work/tables.txt" "$work"
 
 status=0
+# The declarations must compile where a TypeScript compiler is at hand.
+if [ "$check" = 1 ] && command -v tsc >/dev/null; then
+  tsc --noEmit --strict --lib es2017,dom "$work/npZumiPictavoEx.d.ts" || status=1
+fi
 for file in script-api.md npZumiPictavoEx.d.ts; do
   if [ "$check" = 1 ]; then
     if ! diff -u "$root/docs/$file" "$work/$file"; then

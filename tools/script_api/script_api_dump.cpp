@@ -173,8 +173,7 @@ bool ProbeArguments(npMethod& method, CProbeControl& probe, std::vector<Kind>* k
   for (uint32_t count = 0; count <= kMaxArgs; ++count) {
     for (uint32_t mask = 0; mask < (1u << count); ++mask) {
       std::vector<Kind> tried(count);
-      for (uint32_t i = 0; i < count; ++i)
-        tried[i] = (mask >> i) & 1 ? Kind::String : Kind::Bool;
+      for (uint32_t i = 0; i < count; ++i) tried[i] = (mask >> i) & 1 ? Kind::String : Kind::Bool;
       Outcome found = Try(method, probe, tried);
       if (!found.accepted) continue;
       for (uint32_t i = 0; i < count; ++i) {
@@ -274,8 +273,8 @@ int DumpMethods(ITypeInfo* control) {
       args += std::string(KindName(kinds[i])) + ":" +
               (i < params.size() ? params[i] : "arg" + std::to_string(i + 1));
     }
-    fprintf(g_out, "method\t%s\t%d\t%s\t%s\n", name, outcome.position, args.empty() ? "-" : args.c_str(),
-           ResultName(outcome.resultType));
+    fprintf(g_out, "method\t%s\t%d\t%s\t%s\n", name, outcome.position,
+            args.empty() ? "-" : args.c_str(), ResultName(outcome.resultType));
   });
   if (count != 84) fprintf(stderr, "%d control methods, not 84\n", count), ++failures;
   return failures;
@@ -322,11 +321,13 @@ int DumpEvents(ITypeInfo* events) {
       for (SHORT p = 0; p < func.cParams; ++p) {
         const VARTYPE type = func.lprgelemdescParam[p].tdesc.vt;
         if (p) args += ",";
-        args += std::string(type == VT_BSTR ? "string" : type == VT_I4 ? "number" : "unknown") +
+        args += std::string(type == VT_BSTR ? "string"
+                            : type == VT_I4 ? "number"
+                                            : "unknown") +
                 ":" + params[p];
       }
       fprintf(g_out, "event\t%s\t%ld\t%s\n", FunctionName(events, func).c_str(), map[i].dispid,
-             args.empty() ? "-" : args.c_str());
+              args.empty() ? "-" : args.c_str());
     });
     if (!found) fprintf(stderr, "DISPID %ld has no event in the type library\n", map[i].dispid);
     failures += found ? 0 : 1;
