@@ -82,18 +82,47 @@ build_curl() {
   rm -rf "$work"
 }
 
+# The page host's script engine (Duktape) and HTML parser (gumbo) come as
+# upstream sources from Debian's source packages, unpacked into
+# $deps/<folder>; tools/pagehost/third_party compiles them with the cross
+# compiler. When this release's archive does not serve a package's files, the
+# next release's sources are taken instead.
+fetch_source() {  # package, folder
+  local package=$1 dest="$deps/$2"
+  [ -f "$dest/.unpacked" ] && return 0
+  echo "setup: fetching the source of $package"
+  local work; work=$(mktemp -d)
+  if ! (cd "$work" && apt-get source -q --download-only --tar-only "$package" >/dev/null 2>&1); then
+    rm -rf "$work"; work=$(mktemp -d)
+    apt_get_from_suite "$work" "$qemu_suite" deb-src source --download-only --tar-only "$package" >/dev/null 2>&1
+  fi
+  local tarball; tarball=$(ls "$work"/*.orig.tar.* | head -1)
+  rm -rf "$dest"; mkdir -p "$dest"
+  tar -xf "$tarball" -C "$dest" --strip-components=1
+  touch "$dest/.unpacked"
+  rm -rf "$work"
+}
+
 i386_programs_run() { /usr/lib/wine/wineserver32 --version >/dev/null 2>&1; }
+
+# Runs apt-get with the lists of one other Debian suite only, kept in the
+# scratch folder $1 (which is also the working folder): $2 suite, $3 "deb" or
+# "deb-src", then apt-get's arguments.
+apt_get_from_suite() {
+  local work=$1 suite=$2 kind=$3; shift 3
+  mkdir -p "$work/lists/partial" "$work/cache/archives/partial"
+  echo "$kind [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian $suite main" >"$work/sources.list"
+  local opts=(-o Dir::Etc::sourcelist="$work/sources.list" -o Dir::Etc::sourceparts=- \
+              -o Dir::State::Lists="$work/lists" -o Dir::Cache="$work/cache" -o APT::Architecture=amd64)
+  apt-get "${opts[@]}" -q update >/dev/null
+  (cd "$work" && apt-get "${opts[@]}" -q "$@")
+}
 
 fetch_qemu_i386() {
   [ -x "$qemu_i386" ] && return 0
   echo "setup: fetching qemu-i386 from Debian $qemu_suite"
   local work; work=$(mktemp -d)
-  mkdir -p "$work/lists/partial" "$work/cache/archives/partial"
-  echo "deb [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian $qemu_suite main" >"$work/sources.list"
-  local opts=(-o Dir::Etc::sourcelist="$work/sources.list" -o Dir::Etc::sourceparts=- \
-              -o Dir::State::Lists="$work/lists" -o Dir::Cache="$work/cache" -o APT::Architecture=amd64)
-  apt-get "${opts[@]}" -q update >/dev/null
-  (cd "$work" && apt-get "${opts[@]}" -q download "qemu-user/$qemu_suite" >/dev/null 2>&1)
+  apt_get_from_suite "$work" "$qemu_suite" deb download "qemu-user/$qemu_suite" >/dev/null 2>&1
   dpkg -x "$work"/qemu-user_*.deb "$work/x"
   as_root install -D -m 755 "$work/x/usr/bin/qemu-i386" "$qemu_i386"
   rm -rf "$work"
@@ -116,6 +145,8 @@ main() {
   install_packages
   ensure_i386_programs_run
   build_curl
+  fetch_source duktape duktape
+  fetch_source gumbo-parser gumbo
   echo "setup: ready (deps in $deps)"
 }
 main "$@"

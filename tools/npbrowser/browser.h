@@ -1,8 +1,8 @@
-// A browser stand-in: loads a plug-in DLL by path as a browser does, hands it
-// a complete browser function table and keeps ledgers of what the plug-in
-// creates through it (objects, memory), so tests can check references and
-// leaks. NPAPI callbacks carry no context, so there is one Browser per
-// process.
+// The browser's side of NPAPI: loads a plug-in DLL by path as a browser does,
+// hands it a complete browser function table and keeps ledgers of what the
+// plug-in creates through it (objects, memory), so its users (the page host,
+// the plug-in's tests) can check references and leaks. NPAPI callbacks carry
+// no context, so there is one Browser per process.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -26,11 +27,13 @@ struct ScriptCall {
 
 // A page-script function: calling it (NPN_InvokeDefault) records the call
 // (unless `record` is off) and counts it, then runs `body`, which may set the
-// function's result.
+// function's result, and may set `failed` to make the call report failure.
+// The body and what it holds are destroyed with the function.
 struct ScriptFunction : NPObject {
   std::vector<ScriptCall> calls;
   size_t callCount = 0;
   bool record = true;
+  bool failed = false;
   std::function<void(const NPVariant* args, uint32_t argCount, NPVariant* result)> body;
 };
 
@@ -43,6 +46,8 @@ class Browser {
   // NP_GetEntryPoints and NP_Initialize with full tables, as a browser does.
   NPError Start();
   void Shutdown();
+  // Lets go of the plug-in DLL, after Shutdown.
+  void Unload();
 
   NP_GetEntryPointsFunc getEntryPoints = nullptr;
   NP_InitializeFunc initialize = nullptr;
@@ -80,16 +85,30 @@ class Browser {
   bool CallDefault(NPObject* object, const std::vector<NPVariant>& args, NPVariant* result);
   bool SetProperty(NPObject* object, const char* name, const NPVariant& value);
   bool GetProperty(NPObject* object, const char* name, NPVariant* result);
+  // The same by identifier, each one step as the engine takes it.
+  bool HasMethod(NPObject* object, NPIdentifier name);
+  bool HasProperty(NPObject* object, NPIdentifier name);
+  bool Invoke(NPObject* object, NPIdentifier name, const NPVariant* args, uint32_t argCount,
+              NPVariant* result);
+  bool InvokeDefault(NPObject* object, const NPVariant* args, uint32_t argCount, NPVariant* result);
+  bool GetProperty(NPObject* object, NPIdentifier name, NPVariant* result);
+  bool SetProperty(NPObject* object, NPIdentifier name, const NPVariant* value);
+  // The text of the last NPN_SetException, taken (empty when none came).
+  std::string TakeException();
 
   HWND TopWindow();
+  // Gives the top window a client area of this size.
+  void SetPageSize(int width, int height);
   // A new child window of the top window, as a browser gives each embed.
   HWND NewPluginWindow(int width, int height);
+  HWND NewPluginWindow(int x, int y, int width, int height);
   void PumpMessages();
 
   // Browser-side entry points (called through the function table).
   void* MemAlloc(uint32_t size);
   void MemFree(void* ptr);
   NPObject* CreateObject(NPP npp, NPClass* aClass);
+  void SetException(const char* message);
 
  private:
   Browser() = default;
@@ -109,6 +128,53 @@ class Browser {
   int m_allocationsBeforeFailure = -1;
   size_t m_badReleases = 0;
   HWND m_topWindow = nullptr;
+  std::string m_exception;
+};
+
+// One reference to a browser object, released when let go.
+class ObjectRef {
+ public:
+  ObjectRef() = default;
+  // Adopts a reference the caller holds (a new object's, or one handed out).
+  static ObjectRef Adopt(NPObject* object) { return ObjectRef(object); }
+  static ObjectRef Retain(NPObject* object) { return ObjectRef(Browser::Get().Retain(object)); }
+  ~ObjectRef() { Reset(); }
+  ObjectRef(const ObjectRef&) = delete;
+  ObjectRef& operator=(const ObjectRef&) = delete;
+  ObjectRef(ObjectRef&& other) noexcept : m_object(other.m_object) { other.m_object = nullptr; }
+  ObjectRef& operator=(ObjectRef&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      m_object = other.m_object;
+      other.m_object = nullptr;
+    }
+    return *this;
+  }
+  NPObject* Get() const { return m_object; }
+  explicit operator bool() const { return m_object != nullptr; }
+  void Reset() {
+    NPObject* object = m_object;
+    m_object = nullptr;
+    if (object) Browser::Get().Release(object);
+  }
+
+ private:
+  explicit ObjectRef(NPObject* object) : m_object(object) {}
+  NPObject* m_object = nullptr;
+};
+
+// A variant whose value the browser releases when it goes (a call's result).
+class ScopedVariant {
+ public:
+  ScopedVariant() { VOID_TO_NPVARIANT(m_variant); }
+  ~ScopedVariant() { Browser::Get().ReleaseVariant(&m_variant); }
+  ScopedVariant(const ScopedVariant&) = delete;
+  ScopedVariant& operator=(const ScopedVariant&) = delete;
+  NPVariant* Out() { return &m_variant; }
+  const NPVariant& Get() const { return m_variant; }
+
+ private:
+  NPVariant m_variant;
 };
 
 // One embed element: an NPP and its window record.
@@ -120,6 +186,9 @@ class PluginInstance {
   PluginInstance& operator=(const PluginInstance&) = delete;
 
   NPError New(const char* mimeType = "application/orvane-zumipictavoex2-plugin");
+  // With the embed element's attributes (name, value) as argn and argv.
+  NPError New(const char* mimeType,
+              const std::vector<std::pair<std::string, std::string>>& attributes);
   NPError SetWindow(HWND window, uint32_t width, uint32_t height,
                     NPWindowType type = NPWindowTypeWindow);
   NPError Destroy();
@@ -127,6 +196,7 @@ class PluginInstance {
   NPObject* Scriptable();
 
   NPP npp() { return &m_npp; }
+  bool Created() const { return m_created; }
   NPWindow& window() { return m_window; }
 
  private:

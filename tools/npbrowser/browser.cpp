@@ -28,14 +28,17 @@ bool NP_CALLBACK FunctionInvokeDefault(NPObject* object, const NPVariant* args, 
     function->calls.push_back(call);
   }
   if (result) VOID_TO_NPVARIANT(*result);
+  function->failed = false;
   // The body may release this function; keep it alive until it returns.
+  bool ok = true;
   if (function->body) {
     B().Retain(function);
     auto body = function->body;
     body(args, argCount, result);
+    ok = !function->failed;
     B().Release(function);
   }
-  return true;
+  return ok;
 }
 
 NPClass g_functionClass = {NP_CLASS_STRUCT_VERSION,
@@ -140,7 +143,7 @@ bool NP_CALLBACK HasMethod(NPP, NPObject* object, NPIdentifier name) {
   return object && object->_class->hasMethod && object->_class->hasMethod(object, name);
 }
 void NP_CALLBACK ReleaseVariantValue(NPVariant* variant) { B().ReleaseVariant(variant); }
-void NP_CALLBACK SetException(NPObject*, const NPUTF8*) {}
+void NP_CALLBACK SetException(NPObject*, const NPUTF8* message) { B().SetException(message); }
 void NP_CALLBACK PushPopupsEnabledState(NPP, NPBool) {}
 void NP_CALLBACK PopPopupsEnabledState(NPP) {}
 bool NP_CALLBACK Enumerate(NPP, NPObject*, NPIdentifier**, uint32_t*) { return false; }
@@ -177,6 +180,7 @@ void RegisterWindowClasses() {
   WNDCLASSW frame = {};
   frame.lpfnWndProc = FrameProc;
   frame.hInstance = GetModuleHandleW(nullptr);
+  frame.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   frame.lpszClassName = L"ZpBrowserFrame";
   RegisterClassW(&frame);
   WNDCLASSW child = frame;
@@ -214,6 +218,14 @@ void Browser::Shutdown() {
   if (shutdown) shutdown();
 }
 
+void Browser::Unload() {
+  if (m_module) FreeLibrary(m_module);
+  m_module = nullptr;
+  getEntryPoints = nullptr;
+  initialize = nullptr;
+  shutdown = nullptr;
+}
+
 NPNetscapeFuncs Browser::FullBrowserFuncs() {
   NPNetscapeFuncs f = {};
   f.size = sizeof(NPNetscapeFuncs);
@@ -248,16 +260,16 @@ NPNetscapeFuncs Browser::FullBrowserFuncs() {
   f.createobject = npbrowser::CreateObject;
   f.retainobject = RetainObject;
   f.releaseobject = ReleaseObject;
-  f.invoke = Invoke;
-  f.invokeDefault = InvokeDefault;
+  f.invoke = npbrowser::Invoke;
+  f.invokeDefault = npbrowser::InvokeDefault;
   f.evaluate = Evaluate;
   f.getproperty = npbrowser::GetProperty;
   f.setproperty = npbrowser::SetProperty;
   f.removeproperty = RemoveProperty;
-  f.hasproperty = HasProperty;
-  f.hasmethod = HasMethod;
+  f.hasproperty = npbrowser::HasProperty;
+  f.hasmethod = npbrowser::HasMethod;
   f.releasevariantvalue = ReleaseVariantValue;
-  f.setexception = SetException;
+  f.setexception = npbrowser::SetException;
   f.pushpopupsenabledstate = PushPopupsEnabledState;
   f.poppopupsenabledstate = PopPopupsEnabledState;
   f.enumerate = Enumerate;
@@ -380,26 +392,65 @@ bool Browser::Call(NPObject* object, const char* method, const std::vector<NPVar
                    NPVariant* result) {
   VOID_TO_NPVARIANT(*result);
   NPIdentifier id = Identifier(method);
-  if (!HasMethod(nullptr, object, id)) return false;
-  return Invoke(nullptr, object, id, args.data(), static_cast<uint32_t>(args.size()), result);
+  if (!npbrowser::HasMethod(nullptr, object, id)) return false;
+  return npbrowser::Invoke(nullptr, object, id, args.data(), static_cast<uint32_t>(args.size()),
+                           result);
 }
 
 bool Browser::CallDefault(NPObject* object, const std::vector<NPVariant>& args, NPVariant* result) {
   VOID_TO_NPVARIANT(*result);
-  return InvokeDefault(nullptr, object, args.data(), static_cast<uint32_t>(args.size()), result);
+  return npbrowser::InvokeDefault(nullptr, object, args.data(), static_cast<uint32_t>(args.size()),
+                                  result);
 }
 
 bool Browser::SetProperty(NPObject* object, const char* name, const NPVariant& value) {
   NPIdentifier id = Identifier(name);
-  if (!HasProperty(nullptr, object, id)) return false;
+  if (!npbrowser::HasProperty(nullptr, object, id)) return false;
   return npbrowser::SetProperty(nullptr, object, id, &value);
 }
 
 bool Browser::GetProperty(NPObject* object, const char* name, NPVariant* result) {
   VOID_TO_NPVARIANT(*result);
   NPIdentifier id = Identifier(name);
-  if (!HasProperty(nullptr, object, id)) return false;
+  if (!npbrowser::HasProperty(nullptr, object, id)) return false;
   return npbrowser::GetProperty(nullptr, object, id, result);
+}
+
+bool Browser::HasMethod(NPObject* object, NPIdentifier name) {
+  return npbrowser::HasMethod(nullptr, object, name);
+}
+
+bool Browser::HasProperty(NPObject* object, NPIdentifier name) {
+  return npbrowser::HasProperty(nullptr, object, name);
+}
+
+bool Browser::Invoke(NPObject* object, NPIdentifier name, const NPVariant* args, uint32_t argCount,
+                     NPVariant* result) {
+  VOID_TO_NPVARIANT(*result);
+  return npbrowser::Invoke(nullptr, object, name, args, argCount, result);
+}
+
+bool Browser::InvokeDefault(NPObject* object, const NPVariant* args, uint32_t argCount,
+                            NPVariant* result) {
+  VOID_TO_NPVARIANT(*result);
+  return npbrowser::InvokeDefault(nullptr, object, args, argCount, result);
+}
+
+bool Browser::GetProperty(NPObject* object, NPIdentifier name, NPVariant* result) {
+  VOID_TO_NPVARIANT(*result);
+  return npbrowser::GetProperty(nullptr, object, name, result);
+}
+
+bool Browser::SetProperty(NPObject* object, NPIdentifier name, const NPVariant* value) {
+  return npbrowser::SetProperty(nullptr, object, name, value);
+}
+
+void Browser::SetException(const char* message) { m_exception = message ? message : ""; }
+
+std::string Browser::TakeException() {
+  std::string message;
+  message.swap(m_exception);
+  return message;
 }
 
 HWND Browser::TopWindow() {
@@ -412,9 +463,22 @@ HWND Browser::TopWindow() {
   return m_topWindow;
 }
 
+void Browser::SetPageSize(int width, int height) {
+  HWND top = TopWindow();
+  RECT frame{0, 0, width, height};
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(top, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongW(top, GWL_EXSTYLE)));
+  SetWindowPos(top, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 HWND Browser::NewPluginWindow(int width, int height) {
+  return NewPluginWindow(10, 10, width, height);
+}
+
+HWND Browser::NewPluginWindow(int x, int y, int width, int height) {
   return CreateWindowExW(0, L"ZpBrowserPluginWindow", L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
-                         10, 10, width, height, TopWindow(), nullptr, GetModuleHandleW(nullptr),
+                         x, y, width, height, TopWindow(), nullptr, GetModuleHandleW(nullptr),
                          nullptr);
 }
 
@@ -430,11 +494,18 @@ PluginInstance::~PluginInstance() {
   if (m_created) Destroy();
 }
 
-NPError PluginInstance::New(const char* mimeType) {
-  char* names[] = {const_cast<char*>("type")};
-  char* values[] = {const_cast<char*>(mimeType)};
-  NPError error = B().PluginFuncs().newp(const_cast<char*>(mimeType), &m_npp, NP_EMBED, 1, names,
-                                         values, nullptr);
+NPError PluginInstance::New(const char* mimeType) { return New(mimeType, {{"type", mimeType}}); }
+
+NPError PluginInstance::New(const char* mimeType,
+                            const std::vector<std::pair<std::string, std::string>>& attributes) {
+  std::vector<char*> names, values;
+  for (const auto& attribute : attributes) {
+    names.push_back(const_cast<char*>(attribute.first.c_str()));
+    values.push_back(const_cast<char*>(attribute.second.c_str()));
+  }
+  NPError error = B().PluginFuncs().newp(const_cast<char*>(mimeType), &m_npp, NP_EMBED,
+                                         static_cast<int16_t>(names.size()), names.data(),
+                                         values.data(), nullptr);
   m_created = error == NPERR_NO_ERROR;
   return error;
 }

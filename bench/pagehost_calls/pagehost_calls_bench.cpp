@@ -1,0 +1,97 @@
+// Calls per second of one numeric control method, SetSvrTime(number), made
+// by page script through the page host (Duktape, the element object, the
+// browser's invoke) against the same number of calls made from C++ through
+// the plug-in's scriptable object in the same process (hasMethod and invoke,
+// as a browser makes them), in one run; the ratio is the script engine's
+// share. Run: bench/pagehost_calls/run.sh [BUILD_DIR]
+//   pagehost_calls_bench.exe PAGE.html [CALLS_PER_ROUND]
+#include <stdio.h>
+#include <stdlib.h>
+
+#include "browser.h"
+#include "fixture_control.h"
+#include "page_host.h"
+#include "test_paths.h"
+
+namespace {
+
+FixtureControl* g_fixture = nullptr;
+int g_calls = 20000;
+bool g_reported = false;
+
+duk_ret_t ClearJournal(duk_context*) {
+  g_fixture->ClearJournal();
+  return 0;
+}
+
+// nativeCalls(element, method, number, count) -> milliseconds
+duk_ret_t NativeCalls(duk_context* ctx) {
+  pagehost::ScriptEngine& engine = pagehost::ScriptEngine::Of(ctx);
+  NPObject* object = engine.NPObjectAt(0);
+  npbrowser::Browser& browser = npbrowser::Browser::Get();
+  NPIdentifier method = browser.Identifier(duk_require_string(ctx, 1));
+  const NPVariant number = npbrowser::Int(duk_to_int(ctx, 2));
+  const int count = duk_to_int(ctx, 3);
+  if (!object) return duk_error(ctx, DUK_ERR_TYPE_ERROR, "not a plug-in object");
+  const double start = engine.Now();
+  for (int i = 0; i < count; ++i) {
+    NPVariant result;
+    if (!browser.HasMethod(object, method) || !browser.Invoke(object, method, &number, 1, &result))
+      return duk_error(ctx, DUK_ERR_ERROR, "a call from C++ failed");
+    browser.ReleaseVariant(&result);
+  }
+  duk_push_number(ctx, engine.Now() - start);
+  return 1;
+}
+
+// report(calls, scriptMs, nativeMs)
+duk_ret_t Report(duk_context* ctx) {
+  const double calls = duk_to_number(ctx, 0);
+  const double script = calls / (duk_to_number(ctx, 1) / 1000);
+  const double native = calls / (duk_to_number(ctx, 2) / 1000);
+  printf(
+      "SetSvrTime(number) x %.0f   page script %10.0f calls/s   C++ %10.0f calls/s   "
+      "cost ratio (script/C++) %.2f\n",
+      calls, script, native, native / script);
+  fflush(stdout);
+  g_reported = true;
+  return 0;
+}
+
+void InstallBench(pagehost::ScriptEngine& engine) {
+  duk_context* ctx = engine.Context();
+  duk_push_object(ctx);
+  duk_push_int(ctx, g_calls);
+  duk_put_prop_string(ctx, -2, "calls");
+  duk_push_c_function(ctx, ClearJournal, 0);
+  duk_put_prop_string(ctx, -2, "clearJournal");
+  duk_push_c_function(ctx, NativeCalls, 4);
+  duk_put_prop_string(ctx, -2, "nativeCalls");
+  duk_push_c_function(ctx, Report, 3);
+  duk_put_prop_string(ctx, -2, "report");
+  duk_put_global_string(ctx, "bench");
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) {
+    fprintf(stderr, "usage: pagehost_calls_bench.exe PAGE.html [CALLS_PER_ROUND]\n");
+    return 2;
+  }
+  if (argc > 2) g_calls = _wtoi(argv[2]);
+  FixtureControl fixture;
+  if (!fixture.Ready()) {
+    fprintf(stderr, "stand-in control not registered: %08lx\n",
+            static_cast<unsigned long>(fixture.RegisterResult()));
+    return 1;
+  }
+  g_fixture = &fixture;
+  pagehost::PageOptions options;
+  options.page = argv[1];
+  options.dll = testsupport::BinaryPath(L"npZumiPictavoEx.dll");
+  options.timeoutSeconds = 600;
+  const int status = pagehost::RunPage(options, InstallBench);
+  g_fixture = nullptr;
+  return status == 0 && g_reported ? 0 : 1;
+}
