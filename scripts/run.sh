@@ -6,11 +6,14 @@
 # (Orvanedl.exe over COM) and once with the engine absent (HTTP); its dialog
 # is shown on a virtual X display, photographed and answered; then the log
 # viewer's records, the requests, whether the installer started and the exit
-# status are printed.
+# status are printed. Then a web page drives the plug-in: the example page
+# runs in the page host (pagehost.exe) with the plug-in and the upload
+# control's stand-in registered, on a Wine desktop of the same display; each
+# event the page prints is shown as it arrives, and the page is photographed.
 #
 #   scripts/run.sh [--url URL] [--md5 DIGEST] [--message TEXT] [--forced 0|1]
 #                  [--answer ok|cancel|cancel-check|close] [--installer FILE]
-#                  [--direct] [--out DIR]
+#                  [--direct] [--out DIR] [--page FILE] [--page-only]
 #
 #   --url        the installer's URL (default http://update.orvane.com/ZumiPhotoUpload.exe;
 #                the service accepts plain-HTTP URLs of the maker's domains only)
@@ -22,6 +25,8 @@
 #                (default: the installer stand-in, which leaves a marker when started)
 #   --direct     the proxy fetches from the URL's real host instead of the loopback host
 #   --out        where screenshots, logs and records go (default build/run)
+#   --page       the page run in the page host (default examples/upload.html)
+#   --page-only  run only the page, not the update service
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${BUILD_DIR:-$root/build}"
@@ -88,6 +93,34 @@ inner_run() {
 
 dos() { local p=$1; echo "Z:${p//\//\\}"; }
 
+# The page in the page host, as a browser with the plug-in installed runs it:
+# the page host finds the plug-in through its registration.
+inner_page() {
+  local shot="$RUN_OUT/page.png"
+  rm -f "$shot"
+  echo "=== page: $RUN_PAGE in the page host"
+  "$build/wine-run.sh" regsvr32 /s "$(dos "$build/bin/npZumiPictavoEx.dll")"
+  "$build/wine-run.sh" regsvr32 /s "$(dos "$build/bin/ZumiPictavoEx.dll")"
+  # The desktop does not pass on its program's exit status: a batch file
+  # keeps it.
+  local batch="$RUN_OUT/page.cmd" exit_file="$RUN_OUT/page-exit.txt"
+  rm -f "$exit_file"
+  printf '@echo off\r\n"%s" --timeout %s --screenshot "%s" "%s"\r\necho %%ERRORLEVEL%% > "%s"\r\n' \
+    "$(dos "$build/bin/pagehost.exe")" "$RUN_PAGE_TIMEOUT" "$(dos "$shot")" "$(dos "$RUN_PAGE")" \
+    "$(dos "$exit_file")" >"$batch"
+  "$build/wine-run.sh" explorer "/desktop=zp_run_page,1024x768,x11" cmd /c "$(dos "$batch")" 2>&1 |
+    sed -u 's/^/  /' || true
+  local status
+  status=$(tr -d '\r\n ' <"$exit_file" 2>/dev/null || echo 1)
+  [ -n "$status" ] || status=1
+  "$build/wine-run.sh" regsvr32 /u /s "$(dos "$build/bin/ZumiPictavoEx.dll")" || true
+  "$build/wine-run.sh" regsvr32 /u /s "$(dos "$build/bin/npZumiPictavoEx.dll")" || true
+  if [ -f "$shot" ]; then echo "screenshot: $shot"; else echo "screenshot: none taken"; fi
+  echo "page host exit status: $status"
+  echo
+  return "$status"
+}
+
 inner() {
   # A real proxy in front of the loopback host.
   local proxy_port
@@ -118,12 +151,18 @@ inner() {
 
 if [ "${1:-}" = "--inner" ]; then
   inner
-  exit 0
+  inner_page
+  exit $?
+fi
+if [ "${1:-}" = "--inner-page" ]; then
+  inner_page
+  exit $?
 fi
 
 url=http://update.orvane.com/ZumiPhotoUpload.exe md5= forced=0 answer=ok installer= direct=0
 message="A new version of the photo upload control is ready. Install it now?"
 out="$build/run"
+page="$root/examples/upload.html" page_only=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --url) url=$2; shift 2 ;;
@@ -134,7 +173,9 @@ while [ $# -gt 0 ]; do
     --installer) installer=$2; shift 2 ;;
     --direct) direct=1; shift ;;
     --out) out=$2; shift 2 ;;
-    -h|--help) sed -n '2,25p' "$0"; exit 0 ;;
+    --page) page=$2; shift 2 ;;
+    --page-only) page_only=1; shift ;;
+    -h|--help) sed -n '2,31p' "$0"; exit 0 ;;
     *) echo "unknown option $1 (see --help)" >&2; exit 2 ;;
   esac
 done
@@ -147,7 +188,8 @@ fi
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
-cmake --build "$build" -j2 --target ZumiPictavoUpdateSvr Orvanedl brimcore sample_installer logview update_run
+cmake --build "$build" -j2 --target ZumiPictavoUpdateSvr Orvanedl brimcore sample_installer logview update_run \
+  npZumiPictavoEx ZumiPictavoExFixture pagehost
 
 own_installer=1
 [ -n "$installer" ] || { installer="$build/bin/sample_installer.exe"; own_installer=; }
@@ -158,10 +200,16 @@ out=$(cd "$out" && pwd)
 export RUN_PARAMS="$url|$md5|1.0.0.2|$message|$forced" RUN_ANSWER="$answer" RUN_OUT="$out"
 export RUN_DIRECT="$direct" RUN_OWN_INSTALLER="$own_installer" RUN_TIMEOUT="${RUN_TIMEOUT:-600}"
 export RUN_WINEPREFIX="$build/wineprefix"
+export RUN_PAGE="$(cd "$(dirname "$page")" && pwd)/$(basename "$page")"
+export RUN_PAGE_TIMEOUT="${RUN_PAGE_TIMEOUT:-60}"
 "$build/wine-run.sh" --start
 status=0
-python3 "$root/tests/update_flow/flow_server.py" --installer "$installer" -- \
-  xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --inner || status=$?
+if [ "$page_only" = 1 ]; then
+  xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --inner-page || status=$?
+else
+  python3 "$root/tests/update_flow/flow_server.py" --installer "$installer" -- \
+    xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --inner || status=$?
+fi
 # Ends what the runs left in the prefix (the engine's server among them).
 "$build/wine-run.sh" --stop
 exit $status
