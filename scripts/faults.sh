@@ -36,13 +36,13 @@ engine_hangs            | 60 | ready=1 done=0/1 end=fast handles=ok | engine eng
 engine_refuses_task     | 60 | ready=1 done=1/1 result=1 end=fast handles=ok | engine engine_refuses_task
 engine_fails_calls      | 60 | ready=1 done=1/1 result=0 end=fast handles=ok | engine engine_fails_calls
 engine_short_payloads   | 60 | ready=1 done=0/1 end=fast handles=ok | engine engine_short_payloads
-engine_unterminated_payloads | 60 | ready=1 done=0/1 end=fast handles=ok | engine engine_unterminated_payloads
+engine_unterminated_payloads | 60 | ready=1 done=1/1 result=0 end=fast handles=ok | engine engine_unterminated_payloads
 engine_unknown_task_ids | 60 | ready=1 done=1/1 result=0 end=fast handles=ok | engine engine_unknown_task_ids
 engine_flood_core       | 60 | ready=1 done=40/40 result=0 end=fast handles=ok | engine engine_flood_core
 engine_flood_com        | 60 | ready=1 done=20/20 result=0 end=fast handles=ok | engine engine_flood_com
 engine_never_ready      | 60 | ready=0 done=1/1 result=1 end=fast handles=ok | engine engine_never_ready
 control_fire_after_release | 60 | control=held fire=ok heard=0 ledger=ok handles=ok | page control_fire_after_release
-control_fire_during_teardown | 60 | steps=5/5 ledger=ok handles=ok | page control_fire_during_teardown
+control_fire_during_teardown | 60 | steps=5/5 fired=5 heard=1 ledger=ok handles=ok | page control_fire_during_teardown
 control_fire_reentrant  | 60 | pass | gtest plugin_events_test Events.ListenersMayReplaceThemselvesRegisterOthersAndCallTheControl
 control_fire_inside_method | 60 | call=ok heard=1 nested=ok ledger=ok handles=ok | page control_fire_inside_method
 control_wrong_argument_types | 60 | pass | gtest plugin_events_test Events.ArgumentsAreArrangedAndCoercedOrTheEventIsDropped

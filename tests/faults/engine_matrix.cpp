@@ -34,11 +34,11 @@ struct EngineRow {
 
 const EngineRow kEngineRows[] = {
     {"engine_exits", Form::kCom, kFaultExitMidDownload, 1, "/slow/", 30000},
-    {"engine_hangs", Form::kCore, kFaultNeverComplete, 1, "/file/", 4000},
+    {"engine_hangs", Form::kCore, kFaultNeverComplete, 1, "/file/", 2500},
     {"engine_refuses_task", Form::kCom, kFaultRefuseCreate, 1, "/file/", 20000},
     {"engine_fails_calls", Form::kCom, kFaultFailSpeed, 1, "/file/", 30000},
-    {"engine_short_payloads", Form::kCom, kFaultShortPayloads, 1, "/file/", 4000},
-    {"engine_unterminated_payloads", Form::kCom, kFaultUnterminatedPayloads, 1, "/file/", 4000},
+    {"engine_short_payloads", Form::kCom, kFaultShortPayloads, 1, "/file/", 2500},
+    {"engine_unterminated_payloads", Form::kCom, kFaultUnterminatedPayloads, 1, "/file/", 20000},
     {"engine_unknown_task_ids", Form::kCore, kFaultUnknownTaskIds, 1, "/file/", 20000},
     {"engine_flood_core", Form::kCore, kFaultNone, 40, "/file/", 30000},
     {"engine_flood_com", Form::kCom, kFaultNone, 20, "/file/", 30000},
@@ -104,8 +104,8 @@ std::wstring TaskFile(int index) {
 
 TaskInfo Task(const EngineRow& row, int index) {
   TaskInfo task;
-  task.strUrl = faults::Wide(faults::Env("ENGINE_TEST_BASE_URL") + row.path +
-                             std::to_string(20000 + index));
+  task.strUrl =
+      faults::Wide(faults::Env("ENGINE_TEST_BASE_URL") + row.path + std::to_string(20000 + index));
   task.strFileName = TaskFile(index);
   task.byTaskFlags = 0x80;
   return task;
@@ -164,7 +164,8 @@ std::string RunEngine(const EngineRow& row) {
   }
   faults::WaitUntil([&] { return completions.Done() >= static_cast<size_t>(row.tasks); },
                     row.completionMs);
-  std::string words = std::string("ready=") + (ready ? "1 " : "0 ") + ResultWords(completions, row.tasks);
+  std::string words =
+      std::string("ready=") + (ready ? "1 " : "0 ") + ResultWords(completions, row.tasks);
   const DWORD ending = GetTickCount();
   component.reset();
   const DWORD endMs = GetTickCount() - ending;
@@ -179,6 +180,7 @@ std::string RunEngine(const EngineRow& row) {
 
 int main(int argc, char** argv) {
   std::vector<faults::Row> rows;
-  for (const EngineRow& row : kEngineRows) rows.push_back({row.name, [&row] { return RunEngine(row); }});
+  for (const EngineRow& row : kEngineRows)
+    rows.push_back({row.name, [&row] { return RunEngine(row); }});
   return faults::RunRows(rows, argc, argv);
 }

@@ -17,11 +17,12 @@ and, where tinyproxy is installed, three proxies in front of the host:
     ZP_FAULT_TINYPROXY_DENY_PORT one that refuses every client
 
 Paths (the last path segment decides; anything else is the installer):
-    stall      the installer announced, 1000 bytes, a pause of 4 s, then closed
+    stall      the installer announced, 1000 bytes, a pause of 2 s, then closed
     truncate   the installer announced, half of it sent, then closed
     reset      the installer announced, 1000 bytes, then a TCP reset
     loop       302 to .../loop/<n+1>, without end
     big        an announced body one byte over the fetch's receive limit
+               (the engine stand-in's requests for these two get no answer)
     404, 500   that status with a small HTML page
     file/N     N bytes of the engine tests' pattern; slow/N in slow pieces
 """
@@ -81,6 +82,11 @@ def make_handler(installer, requests_path, lock):
 
         def route(self, parts):
             last = parts[-1] if parts else ""
+            if last in ("loop", "big") and "Orvanedl" in self.headers.get("User-Agent", ""):
+                # The engine stand-in fails at once, so the service's own
+                # fetch meets the fault.
+                self.close_connection = True
+                return
             if len(parts) >= 2 and parts[-2] in ("file", "slow") and last.isdigit():
                 return self.engine_file(parts[-2] == "slow", int(last))
             if len(parts) >= 2 and parts[-2] == "loop" and last.isdigit():
@@ -97,7 +103,7 @@ def make_handler(installer, requests_path, lock):
             self.head(200, len(payload))
             self.wfile.write(payload[:1000])
             self.wfile.flush()
-            time.sleep(4)
+            time.sleep(2)
 
         def truncate(self):
             self.head(200, len(payload))

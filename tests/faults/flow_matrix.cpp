@@ -58,8 +58,8 @@ const FlowRow kFlowRows[] = {
     {"net_stall", "stall", Engine::kCore, Proxy::kHost, Local::kPlain},
     {"net_truncate", "truncate", Engine::kCore, Proxy::kHost, Local::kPlain},
     {"net_reset", "reset", Engine::kCore, Proxy::kHost, Local::kPlain},
-    {"net_redirect_loop", "loop", Engine::kNone, Proxy::kHost, Local::kPlain},
-    {"net_over_limit", "big", Engine::kNone, Proxy::kHost, Local::kPlain},
+    {"net_redirect_loop", "loop", Engine::kCore, Proxy::kHost, Local::kPlain},
+    {"net_over_limit", "big", Engine::kCore, Proxy::kHost, Local::kPlain},
     {"net_404", "404", Engine::kCore, Proxy::kHost, Local::kPlain},
     {"net_500", "500", Engine::kCore, Proxy::kHost, Local::kPlain},
     {"proxy_refuses", "ZumiPhotoUpload.exe", Engine::kCore, Proxy::kTinyproxyDenying,
@@ -80,8 +80,7 @@ const FlowRow kFlowRows[] = {
     {"installer_changed", "ZumiPhotoUpload.exe", Engine::kCore, Proxy::kHost,
      Local::kTargetChanged},
     {"two_instances", "ZumiPhotoUpload.exe", Engine::kCore, Proxy::kHost, Local::kTwoInstances},
-    {"three_instances", "ZumiPhotoUpload.exe", Engine::kCore, Proxy::kHost,
-     Local::kThreeInstances},
+    {"three_instances", "ZumiPhotoUpload.exe", Engine::kCore, Proxy::kHost, Local::kThreeInstances},
 };
 
 // The temporary folder the matrix started with; a row may point TMP elsewhere.
@@ -157,9 +156,13 @@ void PlantIgnoreValue(Local local, const std::wstring& digest) {
     case Local::kIgnoreAsBinary:
       WriteRawIgnore(REG_BINARY, digest.c_str(), textBytes + sizeof(wchar_t));
       break;
-    case Local::kIgnoreUnterminated:
-      WriteRawIgnore(REG_SZ, digest.c_str(), textBytes);
+    case Local::kIgnoreUnterminated: {
+      // The registry completes a string whose terminator follows the data;
+      // here a letter follows it.
+      const std::wstring followed = digest + L"X";
+      WriteRawIgnore(REG_SZ, followed.c_str(), textBytes);
       break;
+    }
     case Local::kIgnoreOddLength:
       WriteRawIgnore(REG_SZ, digest.c_str(), textBytes + 1);
       break;
@@ -195,8 +198,8 @@ void EndStrayServers() {
 
 void ResetState() {
   EndStrayServers();
-  for (const wchar_t* name : {L"ZumiPhotoUpload.exe.started", L"ZumiPhotoUpload.exe",
-                              L"brimcore.dll", L"Orvanedl.exe"})
+  for (const wchar_t* name :
+       {L"ZumiPhotoUpload.exe.started", L"ZumiPhotoUpload.exe", L"brimcore.dll", L"Orvanedl.exe"})
     RemoveFile(TempDir() + name);
   RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kIgnoreValue);
   SetString(HKEY_CURRENT_USER, kAppDefaultsKey, L"Version", L"winxp");
@@ -249,9 +252,7 @@ class ControlMutex {
   HANDLE m_handle;
 };
 
-std::string ExitWord(int code) {
-  return code == 99 ? "exit=hang" : "exit=" + std::to_string(code);
-}
+std::string ExitWord(int code) { return code == 99 ? "exit=hang" : "exit=" + std::to_string(code); }
 
 // What the installer's path holds: nothing, the served installer, or else.
 std::string TargetWord(const std::wstring& dir, const std::string& digest) {
@@ -311,6 +312,24 @@ std::string RunInstances(const std::wstring& params, size_t count) {
   return words + " " + StartedWord(codes.back() == 0 ? 0 : 1, TempDir());
 }
 
+// Whatever a finished run left that it must not: its single-instance mutex
+// or a process of its own; empty when nothing.
+std::string LeftoverWords() {
+  std::string words;
+  HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, L"ZumiPictavoEx_UpdateDeamon");
+  if (mutex) {
+    CloseHandle(mutex);
+    words += " mutex=left";
+  }
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return words;
+  PROCESSENTRY32W entry = {sizeof(entry)};
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+    if (_wcsicmp(entry.szExeFile, L"ZumiPictavoUpdateSvr.exe") == 0) words += " process=left";
+  CloseHandle(snapshot);
+  return words;
+}
+
 std::string RunFlow(const FlowRow& row) {
   ResetState();
   const std::string digest = InstallerDigest();
@@ -336,8 +355,8 @@ std::string RunFlow(const FlowRow& row) {
   const std::wstring params =
       L"http://update.orvane.com/" + faults::Wide(row.path) + L"|" + wideDigest + L"|x|Hello|0";
 
-  if (row.local == Local::kTwoInstances) return RunInstances(params, 2);
-  if (row.local == Local::kThreeInstances) return RunInstances(params, 3);
+  if (row.local == Local::kTwoInstances) return RunInstances(params, 2) + LeftoverWords();
+  if (row.local == Local::kThreeInstances) return RunInstances(params, 3) + LeftoverWords();
 
   std::string extra;
   HANDLE locked = INVALID_HANDLE_VALUE;
@@ -372,7 +391,7 @@ std::string RunFlow(const FlowRow& row) {
   std::string words = ExitWord(code) + " " + StartedWord(code, dir);
   if (row.local != Local::kTargetLocked) words += " " + TargetWord(dir, digest);
   std::fprintf(stderr, "%s: %lu s\n", row.name, static_cast<unsigned long>(seconds));
-  return words + extra;
+  return words + extra + LeftoverWords();
 }
 
 }  // namespace

@@ -109,13 +109,14 @@ std::string VariantRules() {
   if (!hosted.ready) return "setup=no-control";
   npb::ScriptFunction* object = Browser().NewFunction();
   const std::string two = "2";
-  const std::vector<NPVariant> kinds = {npb::Void(),      npb::Null(),      npb::Bool(true),
-                                        npb::Int(7),      npb::Double(2.9), npb::String(two),
+  const std::vector<NPVariant> kinds = {npb::Void(),        npb::Null(),      npb::Bool(true),
+                                        npb::Int(7),        npb::Double(2.9), npb::String(two),
                                         npb::Object(object)};
   const struct {
     const char* rule;
     const char* method;
-  } inRules[] = {{"number", "SetMD5FileSize"}, {"bool", "StopUpload"}, {"string", "SetWaterPressUrl"}};
+  } inRules[] = {
+      {"number", "SetMD5FileSize"}, {"bool", "StopUpload"}, {"string", "SetWaterPressUrl"}};
   std::string words;
   for (const auto& in : inRules) {
     words += std::string(words.empty() ? "" : " ") + in.rule + "=";
@@ -133,11 +134,11 @@ std::string VariantRules() {
   const bool calls = hosted.page.Call("GetPhotoCount", {}, &number) &&
                      hosted.page.Call("HaveSetUploadInfo", {}, &flag) &&
                      hosted.page.Call("GetUploadKey", {}, &text);
-  const bool values = calls && NPVARIANT_IS_INT32(number) && number.value.intValue == -5 &&
-                      NPVARIANT_IS_BOOLEAN(flag) && flag.value.boolValue &&
-                      NPVARIANT_IS_STRING(text) &&
-                      std::string(text.value.stringValue.UTF8Characters,
-                                  text.value.stringValue.UTF8Length) == "h\xC3\xA9llo";
+  const bool values =
+      calls && NPVARIANT_IS_INT32(number) && number.value.intValue == -5 &&
+      NPVARIANT_IS_BOOLEAN(flag) && flag.value.boolValue && NPVARIANT_IS_STRING(text) &&
+      std::string(text.value.stringValue.UTF8Characters, text.value.stringValue.UTF8Length) ==
+          "h\xC3\xA9llo";
   if (calls) {
     Browser().ReleaseVariant(&number);
     Browser().ReleaseVariant(&flag);
@@ -186,8 +187,8 @@ std::string InvalidUtf8() {
   HostedPage hosted;
   if (!hosted.ready) return "setup=no-control";
   const std::vector<std::string> texts = {
-      "\xFF\xFE",         "a\x80z",          "ab\xC3",           "\xE0\x80\x80",
-      "\xED\xA0\x80",     "\xF4\x90\x80\x80", "\xC0\xAF",        std::string("x\xF0\x9F", 3)};
+      "\xFF\xFE",     "a\x80z",           "ab\xC3",   "\xE0\x80\x80",
+      "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xC0\xAF", std::string("x\xF0\x9F", 3)};
   int accepted = 0, reached = 0;
   for (const std::string& text : texts) {
     g_fixture->ClearJournal();
@@ -242,8 +243,8 @@ std::string DestroyInsideEvent() {
   Browser().Release(later);
   hosted.reset();
   return std::string("destroyed=") + (destroyed == NPERR_NO_ERROR ? "yes" : "no") +
-         " fire=" + (first == S_OK ? "ok" : "failed") + " after=" + (after == S_OK ? "ok" : "gone") +
-         " heard=" + std::to_string(heard);
+         " fire=" + (first == S_OK ? "ok" : "failed") +
+         " after=" + (after == S_OK ? "ok" : "gone") + " heard=" + std::to_string(heard);
 }
 
 // Another holder keeps the control alive past the instance: what it fires
@@ -274,6 +275,7 @@ std::string FireDuringTeardown() {
                             L"Release"};
   std::string words = "steps=";
   int survived = 0;
+  size_t fired = 0, heard = 0;
   for (const wchar_t* step : steps) {
     HostedPage hosted;
     if (!hosted.ready) return "setup=no-control";
@@ -283,11 +285,17 @@ std::string FireDuringTeardown() {
       hosted.page.Call("GetPhotoCount", {});
       Listen(hosted.page, "OnSink_HowToDrag");
     };
+    Browser().Retain(listener);
+    g_fixture->ClearJournal();
     g_hooks.fireOnJournal(step, 4);
     survived += hosted.page.Destroy() == NPERR_NO_ERROR;
     g_hooks.fireOnJournal(nullptr, 0);
+    fired += Journal().find(L"\nFire 4\n") != std::wstring::npos;
+    heard += listener->callCount;
+    Browser().Release(listener);
   }
-  return words + std::to_string(survived) + "/5";
+  return words + std::to_string(survived) + "/5 fired=" + std::to_string(fired) +
+         " heard=" + std::to_string(heard);
 }
 
 // The control fires from inside a method call; the listener calls the
