@@ -46,7 +46,7 @@ control_fire_during_teardown | 60 | steps=5/5 fired=5 heard=1 ledger=ok handles=
 control_fire_reentrant  | 60 | pass | gtest plugin_events_test Events.ListenersMayReplaceThemselvesRegisterOthersAndCallTheControl
 control_fire_inside_method | 60 | call=ok heard=1 nested=ok ledger=ok handles=ok | page control_fire_inside_method
 control_wrong_argument_types | 60 | pass | gtest plugin_events_test Events.ArgumentsAreArrangedAndCoercedOrTheEventIsDropped
-page_variant_rules      | 60 | number=0011100 bool=0010000 string=0000010 count=exact out=ok ledger=ok handles=ok | page page_variant_rules
+page_variant_rules      | 60 | number=0011100 bool=0010000 string=0000010 count=exact double=truncated out=ok ledger=ok handles=ok | page page_variant_rules
 page_string_1mb         | 60 | in=whole out=whole ledger=ok handles=ok | page page_string_1mb
 page_invalid_utf8       | 60 | accepted=8/8 reached=8 surrogate_out=given ledger=ok handles=ok | page page_invalid_utf8
 page_10000_listeners    | 90 | distinct=10000 kept=3 heard=3 ledger=ok handles=ok | page page_10000_listeners

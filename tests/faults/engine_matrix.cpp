@@ -72,30 +72,26 @@ std::wstring TempDir() {
   return buffer;
 }
 
-// A folder of its own in the temporary folder with copies of the named
-// engine files; removed with the object.
-class EngineFolder {
- public:
-  explicit EngineFolder(const std::vector<std::wstring>& files) : m_files(files) {
-    m_path = TempDir() + L"zp-fault-engine-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-    CreateDirectoryW(m_path.c_str(), nullptr);
-    for (const std::wstring& file : files)
-      CopyFileW(testsupport::BinaryPath(file).c_str(), (m_path + file).c_str(), FALSE);
-  }
-  ~EngineFolder() {
-    // The core library may stay loaded in this process; the folder then goes
-    // with the process's temporary files.
-    for (const std::wstring& file : m_files) DeleteFileW((m_path + file).c_str());
-    RemoveDirectoryW(m_path.c_str());
-  }
-  EngineFolder(const EngineFolder&) = delete;
-  EngineFolder& operator=(const EngineFolder&) = delete;
-  const std::wstring& Path() const { return m_path; }
+// The folder the component is given: the programs' own for the server
+// (registered, its core library beside it), else a fresh one in the
+// temporary folder holding the core library alone, or nothing.
+std::wstring EngineFolderFor(Form form) {
+  if (form == Form::kCom) return testsupport::BinaryDir();
+  const std::wstring folder = TempDir() + L"zp-fault-engine-" +
+                              std::to_wstring(GetCurrentProcessId()) +
+                              (form == Form::kCore ? L"-core\\" : L"-none\\");
+  CreateDirectoryW(folder.c_str(), nullptr);
+  if (form == Form::kCore)
+    CopyFileW(testsupport::BinaryPath(L"brimcore.dll").c_str(), (folder + L"brimcore.dll").c_str(),
+              FALSE);
+  return folder;
+}
 
- private:
-  std::wstring m_path;
-  std::vector<std::wstring> m_files;
-};
+void RemoveEngineFolder(Form form, const std::wstring& folder) {
+  if (form == Form::kCom) return;
+  DeleteFileW((folder + L"brimcore.dll").c_str());
+  RemoveDirectoryW(folder.c_str());
+}
 
 std::wstring TaskFile(int index) {
   return TempDir() + L"zp-fault-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
@@ -141,14 +137,7 @@ std::string ResultWords(Completions& completions, int tasks) {
 }
 
 std::string RunEngine(const EngineRow& row) {
-  std::unique_ptr<EngineFolder> folder;
-  std::wstring path = testsupport::BinaryDir();
-  if (row.form != Form::kCom) {
-    folder = std::make_unique<EngineFolder>(row.form == Form::kCore
-                                                ? std::vector<std::wstring>{L"brimcore.dll"}
-                                                : std::vector<std::wstring>{});
-    path = folder->Path();
-  }
+  const std::wstring path = EngineFolderFor(row.form);
   if (row.form != Form::kNoEngine) WarmUp(path);
   Sleep(300);
   faults::HandleWatch handles(8);
@@ -173,7 +162,10 @@ std::string RunEngine(const EngineRow& row) {
   // The engine's threads and a server process wind down after the end.
   Sleep(1000);
   for (int i = 0; i < row.tasks; ++i) DeleteFileW(TaskFile(i).c_str());
-  return words + " " + handles.Report();
+  words += " " + handles.Report();
+  RemoveEngineFolder(row.form, path);
+  faults::RemoveEngineReports(GetCurrentProcessId());
+  return words;
 }
 
 }  // namespace

@@ -67,6 +67,13 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
   return std::fclose(file) == 0 && written;
 }
 
+void RemoveEngineReports(DWORD clientPid) {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  for (const wchar_t* kind : {L"brimcore-", L"orvanedl-"})
+    DeleteFileW((temp + std::wstring(kind) + std::to_wstring(clientPid) + L".txt").c_str());
+}
+
 DWORD HandleCount() {
   DWORD count = 0;
   GetProcessHandleCount(GetCurrentProcess(), &count);

@@ -29,6 +29,9 @@ bool Exists(const std::wstring& path);
 std::string ReadFileBytes(const std::wstring& path);
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 
+// Deletes what the engine stand-ins reported for a client process.
+void RemoveEngineReports(DWORD clientPid);
+
 DWORD HandleCount();
 
 // Handle count of this process from construction on. Report() gives

@@ -29,7 +29,6 @@ Paths (the last path segment decides; anything else is the installer):
 import argparse
 import http.server
 import os
-import shutil
 import socket
 import struct
 import subprocess
@@ -38,6 +37,9 @@ import tempfile
 import threading
 import time
 import urllib.parse
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "update_flow"))
+from flow_server import start_tinyproxy  # noqa: E402  (tinyproxy in front of a host)
 
 RECEIVE_LIMIT = 102400000
 CHUNK = bytes(range(256)) * 4096
@@ -143,29 +145,6 @@ def make_handler(installer, requests_path, lock):
     return Handler
 
 
-def start_tinyproxy(work, upstream_port, extra):
-    """tinyproxy on a free port with the host as its upstream, or None."""
-    if not shutil.which("tinyproxy"):
-        return None, None
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
-        port = probe.getsockname()[1]
-    conf = os.path.join(work, "tinyproxy-%d.conf" % port)
-    with open(conf, "w") as out:
-        out.write("Port %d\nListen 127.0.0.1\nTimeout 60\nMaxClients 20\nLogLevel Critical\n"
-                  "Upstream http 127.0.0.1:%d\n%s" % (port, upstream_port, extra))
-    proxy = subprocess.Popen(["tinyproxy", "-d", "-c", conf],
-                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    for _ in range(50):
-        try:
-            socket.create_connection(("127.0.0.1", port), timeout=1).close()
-            return proxy, port
-        except OSError:
-            time.sleep(0.1)
-    proxy.kill()
-    return None, None
-
-
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--installer", required=True)
@@ -186,10 +165,13 @@ def main():
                    ZP_FAULT_REQUESTS=requests_path,
                    ENGINE_TEST_BASE_URL="http://127.0.0.1:%d" % port)
         proxies = []
-        for name, extra in (("ZP_FAULT_TINYPROXY_PORT", "Allow 127.0.0.1\n"),
-                            ("ZP_FAULT_TINYPROXY_AUTH_PORT",
-                             "Allow 127.0.0.1\nBasicAuth agent s3cret\n"),
-                            ("ZP_FAULT_TINYPROXY_DENY_PORT", "Allow 192.0.2.1\n")):
+        # The refusing proxy filters every request away.
+        no_filter = os.path.join(work, "filter-nothing")
+        open(no_filter, "w").close()
+        for name, extra in (("ZP_FAULT_TINYPROXY_PORT", ""),
+                            ("ZP_FAULT_TINYPROXY_AUTH_PORT", "BasicAuth agent s3cret\n"),
+                            ("ZP_FAULT_TINYPROXY_DENY_PORT",
+                             'Filter "%s"\nFilterDefaultDeny Yes\n' % no_filter)):
             proxy, proxy_port = start_tinyproxy(work, port, extra)
             if proxy:
                 env[name] = str(proxy_port)

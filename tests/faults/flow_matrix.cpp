@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/file_md5.h"
+#include "base/scoped_win.h"
 #include "fault_rows.h"
 #include "flow_driver.h"
 #include "test_paths.h"
@@ -177,23 +178,21 @@ void PlantIgnoreValue(Local local, const std::wstring& digest) {
   }
 }
 
-// The engine server a row may leave in the temporary folder.
+// Ends every engine server and update service a row may have left running
+// in this prefix.
 void EndStrayServers() {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return;
+  ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot.IsValid()) return;
   PROCESSENTRY32W entry = {sizeof(entry)};
-  for (BOOL more = Process32FirstW(snapshot, &entry); more;
-       more = Process32NextW(snapshot, &entry)) {
+  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
+       more = Process32NextW(snapshot.Get(), &entry)) {
     if (_wcsicmp(entry.szExeFile, L"Orvanedl.exe") != 0 &&
         _wcsicmp(entry.szExeFile, L"ZumiPictavoUpdateSvr.exe") != 0)
       continue;
-    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
-    if (!process) continue;
-    TerminateProcess(process, 1);
-    WaitForSingleObject(process, 5000);
-    CloseHandle(process);
+    ScopedHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+    if (process.IsValid() && TerminateProcess(process.Get(), 1))
+      WaitForSingleObject(process.Get(), 5000);
   }
-  CloseHandle(snapshot);
 }
 
 void ResetState() {
@@ -234,22 +233,19 @@ class FlowProcess : public flowdriver::FlowProcess {
       : flowdriver::FlowProcess(testsupport::BinaryPath(L"ZumiPictavoUpdateSvr.exe"), params) {}
 };
 
-// The upload control's mutex, held while the object lives or until Release.
+// The upload control's mutex: the control runs from construction until
+// Release (or the end of the object).
 class ControlMutex {
  public:
-  ControlMutex() : m_handle(CreateMutexW(nullptr, TRUE, L"ZumiPictavoEx")) {}
+  ControlMutex() : m_mutex(CreateMutexW(nullptr, TRUE, L"ZumiPictavoEx")) {}
   ~ControlMutex() { Release(); }
-  ControlMutex(const ControlMutex&) = delete;
-  ControlMutex& operator=(const ControlMutex&) = delete;
   void Release() {
-    if (!m_handle) return;
-    ReleaseMutex(m_handle);
-    CloseHandle(m_handle);
-    m_handle = nullptr;
+    if (m_mutex.IsValid()) ReleaseMutex(m_mutex.Get());
+    m_mutex.Reset();
   }
 
  private:
-  HANDLE m_handle;
+  ScopedHandle m_mutex;
 };
 
 std::string ExitWord(int code) { return code == 99 ? "exit=hang" : "exit=" + std::to_string(code); }
@@ -269,15 +265,13 @@ std::string StartedWord(int code, const std::wstring& dir) {
 // Tries to rewrite, delete and rename the verified installer while the
 // service waits for the control; "change=refused" when all three fail.
 std::string TryToChange(const std::wstring& target) {
-  HANDLE writer = CreateFileW(target.c_str(), GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-  const bool written = writer != INVALID_HANDLE_VALUE;
-  if (written) {
-    DWORD done = 0;
-    WriteFile(writer, "MZ changed", 10, &done, nullptr);
-    CloseHandle(writer);
-  }
+  ScopedHandle writer(CreateFileW(target.c_str(), GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+  const bool written = writer.IsValid();
+  DWORD done = 0;
+  if (written) WriteFile(writer.Get(), "MZ changed", 10, &done, nullptr);
+  writer.Reset();
   const std::wstring moved = target + L".moved";
   const bool renamed = MoveFileW(target.c_str(), moved.c_str()) != FALSE;
   if (renamed) MoveFileW(moved.c_str(), target.c_str());
@@ -303,7 +297,10 @@ std::string RunInstances(const std::wstring& params, size_t count) {
   const size_t endedBeforeRelease = ended();
   control.Release();
   std::vector<int> codes;
-  for (auto& flow : flows) codes.push_back(flow->Wait(kRunLimitMs));
+  for (auto& flow : flows) {
+    codes.push_back(flow->Wait(kRunLimitMs));
+    faults::RemoveEngineReports(flow->Pid());
+  }
   std::sort(codes.begin(), codes.end());
   std::string words = "exits=";
   for (size_t i = 0; i < codes.size(); ++i)
@@ -316,17 +313,14 @@ std::string RunInstances(const std::wstring& params, size_t count) {
 // or a process of its own; empty when nothing.
 std::string LeftoverWords() {
   std::string words;
-  HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, L"ZumiPictavoEx_UpdateDeamon");
-  if (mutex) {
-    CloseHandle(mutex);
+  if (ScopedHandle(OpenMutexW(SYNCHRONIZE, FALSE, L"ZumiPictavoEx_UpdateDeamon")).IsValid())
     words += " mutex=left";
-  }
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return words;
+  ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot.IsValid()) return words;
   PROCESSENTRY32W entry = {sizeof(entry)};
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
+       more = Process32NextW(snapshot.Get(), &entry))
     if (_wcsicmp(entry.szExeFile, L"ZumiPictavoUpdateSvr.exe") == 0) words += " process=left";
-  CloseHandle(snapshot);
   return words;
 }
 
@@ -359,12 +353,12 @@ std::string RunFlow(const FlowRow& row) {
   if (row.local == Local::kThreeInstances) return RunInstances(params, 3) + LeftoverWords();
 
   std::string extra;
-  HANDLE locked = INVALID_HANDLE_VALUE;
+  ScopedHandle locked;
   const std::string earlier = "an earlier installer, still in use";
   if (row.local == Local::kTargetLocked) {
     faults::WriteFileBytes(Target(dir), earlier);
-    locked = CreateFileW(Target(dir).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         0, nullptr);
+    locked.Reset(CreateFileW(Target(dir).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                             OPEN_EXISTING, 0, nullptr));
   }
   std::unique_ptr<ControlMutex> control;
   if (row.local == Local::kTargetChanged) control = std::make_unique<ControlMutex>();
@@ -381,9 +375,10 @@ std::string RunFlow(const FlowRow& row) {
     control->Release();
   }
   const int code = flow.Wait(kRunLimitMs);
+  faults::RemoveEngineReports(flow.Pid());
   const DWORD seconds = (GetTickCount() - started) / 1000;
-  if (locked != INVALID_HANDLE_VALUE) {
-    CloseHandle(locked);
+  if (locked.IsValid()) {
+    locked.Reset();
     extra += faults::ReadFileBytes(Target(dir)) == earlier ? " earlier=kept" : " earlier=lost";
   }
   if (row.local >= Local::kIgnoreAsDword && row.local <= Local::kIgnoreOverLong)

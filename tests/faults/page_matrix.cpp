@@ -149,7 +149,8 @@ std::string VariantRules() {
   const bool nullIsEmpty = hosted.page.Call("GetUploadKey", {}, &empty) &&
                            NPVARIANT_IS_STRING(empty) && empty.value.stringValue.UTF8Length == 0;
   if (nullIsEmpty) Browser().ReleaseVariant(&empty);
-  words += std::string(" out=") + (values && nullIsEmpty && truncated ? "ok" : "wrong");
+  words += std::string(" double=") + (truncated ? "truncated" : "wrong");
+  words += std::string(" out=") + (values && nullIsEmpty ? "ok" : "wrong");
   Browser().Release(object);
   return words;
 }
