@@ -8,6 +8,11 @@ build="${BUILD_DIR:-$root/build}"
 BUILD_DIR="$build" "$root/scripts/build.sh"
 status=0
 (cd "$build" && ctest --output-on-failure -j"$(nproc)" "$@") || status=$?
+# The fault matrix, after the suite: its rows share the prefix's settings
+# and registrations with the tests, so it never runs beside them.
+if [ $# -eq 0 ]; then
+  BUILD_DIR="$build" "$root/scripts/faults.sh" || status=$?
+fi
 # The platform-free core, natively under the sanitizers: unit tests and a
 # short run of every fuzz target.
 "$root/scripts/native.sh" || status=$?

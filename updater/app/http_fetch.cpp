@@ -164,6 +164,7 @@ CURLcode CHttpFetch::RunTransfer() {
       .Set(CURLOPT_WRITEDATA, this)
       .Set(CURLOPT_WRITEFUNCTION, &CHttpFetch::OnWriteData)
       .Set(CURLOPT_FOLLOWLOCATION, m_bHeader ? 0L : 1L)
+      .Set(CURLOPT_MAXREDIRS, kMaxRedirects)
       .Set(CURLOPT_TIMEOUT, seconds == 0 ? 1L : seconds);
   if (m_bHeader) options.Set(CURLOPT_HEADER, 1L);
   if (!m_strCookie.empty()) options.Set(CURLOPT_COOKIE, m_strCookie.c_str());

@@ -26,6 +26,9 @@ class CHttpFetch {
 
   static constexpr uint32_t kGrowStep = kReceiveGrowStep;
   static constexpr uint32_t kReceiveLimit = ::kReceiveLimit;
+  // Redirects followed before a transfer fails (libcurl of this age would
+  // follow a redirect loop until the time-out, an hour for the update).
+  static constexpr long kMaxRedirects = 20;
 
   CHttpFetch();
   ~CHttpFetch();
