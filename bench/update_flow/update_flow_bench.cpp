@@ -20,12 +20,8 @@ constexpr double kPrescribedWaitsS = 5 * 2.0;
 constexpr wchar_t kInternetKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
-std::string Env(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
-
-std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+using testsupport::Env;
+using testsupport::Wide;
 
 void SetSystemProxy(const std::wstring& server) {
   DWORD enable = server.empty() ? 0 : 1;

@@ -1,7 +1,6 @@
 #include "fault_rows.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace faults {
@@ -26,24 +25,10 @@ int RunRows(const std::vector<Row>& rows, int argc, char** argv) {
   return 2;
 }
 
-std::string Env(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
-
-std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
-
 std::string Narrow(const std::wstring& text) {
   std::string narrow;
   for (wchar_t c : text) narrow += c < 0x80 ? static_cast<char>(c) : '?';
   return narrow;
-}
-
-std::wstring UnixToWindows(const std::string& path) {
-  std::wstring result = L"Z:" + Wide(path);
-  for (wchar_t& c : result)
-    if (c == L'/') c = L'\\';
-  return result;
 }
 
 bool Exists(const std::wstring& path) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "test_paths.h"
+
 namespace faults {
 
 struct Row {
@@ -20,11 +22,10 @@ struct Row {
 // prints the row names. The exit status is 0 when the row ran at all.
 int RunRows(const std::vector<Row>& rows, int argc, char** argv);
 
-std::string Env(const char* name);
-std::wstring Wide(const std::string& text);
+using testsupport::Env;
+using testsupport::UnixToWindows;
+using testsupport::Wide;
 std::string Narrow(const std::wstring& text);
-// A Unix path as Wine's drive Z: shows it.
-std::wstring UnixToWindows(const std::string& path);
 bool Exists(const std::wstring& path);
 std::string ReadFileBytes(const std::wstring& path);
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);

@@ -39,7 +39,7 @@ import time
 import urllib.parse
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "update_flow"))
-from flow_server import start_tinyproxy  # noqa: E402  (tinyproxy in front of a host)
+from flow_server import call_behind_proxies  # noqa: E402  (tinyproxy in front of a host)
 
 RECEIVE_LIMIT = 102400000
 CHUNK = bytes(range(256)) * 4096
@@ -164,24 +164,17 @@ def main():
         env.update(ZP_FAULT_PORT=str(port), ZP_FAULT_INSTALLER=os.path.abspath(args.installer),
                    ZP_FAULT_REQUESTS=requests_path,
                    ENGINE_TEST_BASE_URL="http://127.0.0.1:%d" % port)
-        proxies = []
         # The refusing proxy filters every request away.
         no_filter = os.path.join(work, "filter-nothing")
         open(no_filter, "w").close()
-        for name, extra in (("ZP_FAULT_TINYPROXY_PORT", ""),
-                            ("ZP_FAULT_TINYPROXY_AUTH_PORT", "BasicAuth agent s3cret\n"),
-                            ("ZP_FAULT_TINYPROXY_DENY_PORT",
-                             'Filter "%s"\nFilterDefaultDeny Yes\n' % no_filter)):
-            proxy, proxy_port = start_tinyproxy(work, port, extra)
-            if proxy:
-                env[name] = str(proxy_port)
-                proxies.append(proxy)
         try:
-            status = subprocess.call(command, env=env)
+            status = call_behind_proxies(
+                command, env, work, port,
+                (("ZP_FAULT_TINYPROXY_PORT", ""),
+                 ("ZP_FAULT_TINYPROXY_AUTH_PORT", "BasicAuth agent s3cret\n"),
+                 ("ZP_FAULT_TINYPROXY_DENY_PORT",
+                  'Filter "%s"\nFilterDefaultDeny Yes\n' % no_filter)))
         finally:
-            for proxy in proxies:
-                proxy.terminate()
-                proxy.wait()
             server.shutdown()
     sys.exit(status)
 

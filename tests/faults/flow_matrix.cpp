@@ -85,14 +85,7 @@ const FlowRow kFlowRows[] = {
 };
 
 // The temporary folder the matrix started with; a row may point TMP elsewhere.
-const std::wstring& TempDir() {
-  static const std::wstring dir = [] {
-    wchar_t buffer[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, buffer);
-    return std::wstring(buffer);
-  }();
-  return dir;
-}
+const std::wstring& TempDir() { return testsupport::StartupTempDir(); }
 
 std::wstring Target(const std::wstring& dir = TempDir()) { return dir + L"ZumiPhotoUpload.exe"; }
 std::wstring Marker(const std::wstring& dir = TempDir()) { return Target(dir) + L".started"; }

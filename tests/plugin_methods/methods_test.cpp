@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
-#include <string.h>
 
 #include <map>
 #include <memory>
@@ -14,6 +13,7 @@
 #include "entry/browser_funcs.h"
 #include "entry/control_methods.h"
 #include "fake_control.h"
+#include "script_values.h"
 #include "script_methods.h"
 
 namespace {
@@ -27,32 +27,10 @@ void* NP_CALLBACK LedgerAlloc(uint32_t size) {
   return p;
 }
 
-NPVariant Int(int32_t i) {
-  NPVariant v;
-  INT32_TO_NPVARIANT(i, v);
-  return v;
-}
-NPVariant Dbl(double d) {
-  NPVariant v;
-  DOUBLE_TO_NPVARIANT(d, v);
-  return v;
-}
-NPVariant Bool(bool b) {
-  NPVariant v;
-  BOOLEAN_TO_NPVARIANT(b, v);
-  return v;
-}
-// Literals stay valid; a std::string must outlive the variant.
-NPVariant Str(const char* s) {
-  NPVariant v;
-  STRINGN_TO_NPVARIANT(s, static_cast<uint32_t>(strlen(s)), v);
-  return v;
-}
-NPVariant Str(const std::string& s) {
-  NPVariant v;
-  STRINGN_TO_NPVARIANT(s.data(), static_cast<uint32_t>(s.size()), v);
-  return v;
-}
+using npbrowser::Bool;
+using npbrowser::Double;
+using npbrowser::Int;
+using npbrowser::String;
 
 class Methods : public ::testing::Test {
  protected:
@@ -110,13 +88,13 @@ TEST_P(EachMethod, ReachesItsOperationWithConvertedArguments) {
   std::vector<std::wstring> expected;
   for (size_t i = 0; i < rules.size(); ++i) {
     if (rules[i] == 'N') {
-      args.push_back(Dbl(10.9 + static_cast<double>(i)));
+      args.push_back(Double(10.9 + static_cast<double>(i)));
       expected.push_back(std::to_wstring(10 + i));
     } else if (rules[i] == 'B') {
       args.push_back(Bool(true));
       expected.push_back(L"1");
     } else {
-      args.push_back(Str(texts[i]));
+      args.push_back(String(texts[i]));
       expected.push_back(L"'a" + std::to_wstring(i) + L"'");
     }
   }
@@ -137,7 +115,7 @@ TEST_P(EachMethod, ReachesItsOperationWithConvertedArguments) {
   // Each argument of a type its rule refuses: no call.
   for (size_t i = 0; i < rules.size(); ++i) {
     std::vector<NPVariant> wrong = args;
-    wrong[i] = rules[i] == 'S' ? Int(2) : rules[i] == 'B' ? Int(1) : Str(texts[i]);
+    wrong[i] = rules[i] == 'S' ? Int(2) : rules[i] == 'B' ? Int(1) : String(texts[i]);
     EXPECT_FALSE(Call(method.name, wrong)) << method.name << " argument " << i;
   }
   EXPECT_EQ(1u, fake.calls.size()) << method.name;
@@ -149,23 +127,23 @@ INSTANTIATE_TEST_SUITE_P(ControlTable, EachMethod,
 
 TEST_F(Methods, EditUploadFileNeverSucceeds) {
   EXPECT_FALSE(Call("EditUploadFile", {}));
-  EXPECT_FALSE(Call("EditUploadFile", {Str("x")}));
+  EXPECT_FALSE(Call("EditUploadFile", {String("x")}));
   EXPECT_TRUE(fake.calls.empty());
 }
 
 TEST_F(Methods, NumberAndFlagRules) {
-  EXPECT_TRUE(Call("SetThumbSize", {Int(120), Dbl(90.7)}));
+  EXPECT_TRUE(Call("SetThumbSize", {Int(120), Double(90.7)}));
   EXPECT_EQ((std::vector<std::wstring>{L"120", L"90"}), LastArgs());
-  EXPECT_TRUE(Call("SetThumbSize", {Dbl(-2.9), Bool(true)}));
+  EXPECT_TRUE(Call("SetThumbSize", {Double(-2.9), Bool(true)}));
   EXPECT_EQ((std::vector<std::wstring>{L"-2", L"1"}), LastArgs());
-  EXPECT_TRUE(Call("SetMD5FileSize", {Dbl(1e12)}));
+  EXPECT_TRUE(Call("SetMD5FileSize", {Double(1e12)}));
   EXPECT_EQ(std::vector<std::wstring>{L"2147483647"}, LastArgs());
   EXPECT_TRUE(Call("StopUpload", {Bool(false)}));
   EXPECT_EQ(std::vector<std::wstring>{L"0"}, LastArgs());
   size_t calls = fake.calls.size();
   EXPECT_FALSE(Call("StopUpload", {Int(0)}));
-  EXPECT_FALSE(Call("SetReportServer", {Str("host"), Str("80")}));
-  EXPECT_FALSE(Call("SetMD5FileSize", {Str("2")}));
+  EXPECT_FALSE(Call("SetReportServer", {String("host"), String("80")}));
+  EXPECT_FALSE(Call("SetMD5FileSize", {String("2")}));
   NPVariant nullValue;
   NULL_TO_NPVARIANT(nullValue);
   EXPECT_FALSE(Call("SetMD5FileSize", {nullValue}));
@@ -178,11 +156,11 @@ TEST_F(Methods, NumberAndFlagRules) {
 
 TEST_F(Methods, StringsArriveCutAtNulAndDecoded) {
   std::string withNul("ab\0cd", 5);
-  EXPECT_TRUE(Call("SetTipsMsg", {Str(withNul)}));
+  EXPECT_TRUE(Call("SetTipsMsg", {String(withNul)}));
   EXPECT_EQ(std::vector<std::wstring>{L"'ab'"}, LastArgs());
-  EXPECT_TRUE(Call("SetTipsMsg", {Str("")}));
+  EXPECT_TRUE(Call("SetTipsMsg", {String("")}));
   EXPECT_EQ(std::vector<std::wstring>{L"''"}, LastArgs());
-  EXPECT_TRUE(Call("SetTipsMsg", {Str("\xE4\xB8\xAD\xE6\x96\x87")}));
+  EXPECT_TRUE(Call("SetTipsMsg", {String("\xE4\xB8\xAD\xE6\x96\x87")}));
   EXPECT_EQ(std::vector<std::wstring>{L"'\u4e2d\u6587'"}, LastArgs());
 }
 
@@ -238,25 +216,25 @@ TEST_F(Methods, ControlResultDecides) {
 TEST_F(Methods, NothingReachesAControlThatIsGone) {
   control = nullptr;
   EXPECT_FALSE(Call("Init", {}));
-  EXPECT_FALSE(Call("SetTipsMsg", {Str("x")}));
+  EXPECT_FALSE(Call("SetTipsMsg", {String("x")}));
   EXPECT_TRUE(fake.calls.empty());
-  NPVariant value = Str("20");
+  NPVariant value = String("20");
   EXPECT_TRUE(settings.at("UploadLimit")->Set(&value));
   EXPECT_TRUE(fake.readsDone.empty());
 }
 
 TEST_F(Methods, SettingsReachTheControlThroughItsBag) {
   fake.readsOnLoad = {BagRead{L"UploadLimit", VT_I4}};
-  NPVariant value = Str("20");
+  NPVariant value = String("20");
   EXPECT_TRUE(settings.at("UploadLimit")->Set(&value));
   ASSERT_EQ(1u, fake.readsDone.size());
   EXPECT_EQ(S_OK, fake.readsDone[0].result);
   EXPECT_EQ(20, fake.readsDone[0].number);
 
-  value = Str("12abc");
+  value = String("12abc");
   EXPECT_TRUE(settings.at("UploadLimit")->Set(&value));
   EXPECT_EQ(12, fake.readsDone.back().number);
-  value = Str("abc");
+  value = String("abc");
   EXPECT_TRUE(settings.at("UploadLimit")->Set(&value));
   EXPECT_EQ(0, fake.readsDone.back().number);
 
@@ -272,7 +250,7 @@ TEST_F(Methods, SettingsReachTheControlThroughItsBag) {
 TEST_F(Methods, BagAnswersOnlyItsOwnNameTypeAndOnce) {
   fake.readsOnLoad = {BagRead{L"UploadLimit", VT_I4}, BagRead{L"FrameType", VT_BSTR},
                       BagRead{L"FrameType", VT_I4}, BagRead{L"FrameType", VT_I4}};
-  NPVariant value = Str("3");
+  NPVariant value = String("3");
   EXPECT_TRUE(settings.at("FrameType")->Set(&value));
   ASSERT_EQ(4u, fake.readsDone.size());
   EXPECT_EQ(E_FAIL, fake.readsDone[0].result);  // another setting's name
@@ -282,13 +260,13 @@ TEST_F(Methods, BagAnswersOnlyItsOwnNameTypeAndOnce) {
 
   fake.readsDone.clear();
   fake.readsOnLoad = {BagRead{L"TokenContent", VT_BSTR}};
-  value = Str("");
+  value = String("");
   EXPECT_TRUE(settings.at("TokenContent")->Set(&value));
   ASSERT_EQ(1u, fake.readsDone.size());
   EXPECT_EQ(S_OK, fake.readsDone[0].result);
   EXPECT_FALSE(fake.readsDone[0].textIsNull);
   EXPECT_EQ(L"", fake.readsDone[0].text);
-  value = Str("tok\xC3\xA9n");
+  value = String("tok\xC3\xA9n");
   EXPECT_TRUE(settings.at("TokenContent")->Set(&value));
   EXPECT_EQ(L"tok\u00e9n", fake.readsDone.back().text);
 }
@@ -303,7 +281,7 @@ TEST_F(Methods, BagAnswersOnlyItsOwnInterfaces) {
       {IID_IUnknown, true},   {IID_IPropertyBag, true},         {IID_IPropertyBag2, false},
       {IID_IDispatch, false}, {IID_IPersistPropertyBag, false}, {IID_IErrorLog, false}};
   for (const auto& c : kCases) fake.bagQueries.push_back(c.iid);
-  NPVariant value = Str("1");
+  NPVariant value = String("1");
   EXPECT_TRUE(settings.at("StyleType")->Set(&value));
   ASSERT_EQ(fake.bagQueries.size(), fake.bagAnswers.size());
   for (size_t i = 0; i < fake.bagAnswers.size(); ++i) {
@@ -315,7 +293,7 @@ TEST_F(Methods, BagAnswersOnlyItsOwnInterfaces) {
 }
 
 TEST_F(Methods, SettingFailsWhenTheControlCannotLoad) {
-  NPVariant value = Str("1");
+  NPVariant value = String("1");
   fake.loadResult = E_INVALIDARG;
   EXPECT_FALSE(settings.at("StyleType")->Set(&value));
   fake.loadResult = S_OK;

@@ -83,6 +83,25 @@ def start_tinyproxy(work, upstream_port, extra=""):
     return None, None
 
 
+def call_behind_proxies(command, env, work, upstream_port, proxies):
+    """Runs command with one tinyproxy per (variable, extra configuration)
+    in front of the server; each proxy's port goes into its variable, and
+    a proxy that cannot start leaves its variable out."""
+    started = []
+    env = dict(env)
+    try:
+        for name, extra in proxies:
+            proxy, proxy_port = start_tinyproxy(work, upstream_port, extra)
+            if proxy:
+                env[name] = str(proxy_port)
+                started.append(proxy)
+        return subprocess.call(command, env=env)
+    finally:
+        for proxy in started:
+            proxy.terminate()
+            proxy.wait()
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--installer", required=True)
@@ -101,19 +120,12 @@ def main():
         env.update(ZP_FLOW_PORT=str(server.server_address[1]),
                    ZP_FLOW_INSTALLER=os.path.abspath(args.installer),
                    ZP_FLOW_REQUESTS=requests_path)
-        proxies = []
-        for name, extra in (("ZP_FLOW_TINYPROXY_PORT", ""),
-                            ("ZP_FLOW_TINYPROXY_AUTH_PORT", "BasicAuth agent s3cret\n")):
-            proxy, proxy_port = start_tinyproxy(work, server.server_address[1], extra)
-            if proxy:
-                env[name] = str(proxy_port)
-                proxies.append(proxy)
         try:
-            status = subprocess.call(command, env=env)
+            status = call_behind_proxies(
+                command, env, work, server.server_address[1],
+                (("ZP_FLOW_TINYPROXY_PORT", ""),
+                 ("ZP_FLOW_TINYPROXY_AUTH_PORT", "BasicAuth agent s3cret\n")))
         finally:
-            for proxy in proxies:
-                proxy.terminate()
-                proxy.wait()
             server.shutdown()
     sys.exit(status)
 

@@ -48,30 +48,12 @@ enum class Proxy {
 // than a path.
 enum class Setup { kPlain, kWindowsXp, kTargetIsFolder, kLongTemp };
 
-std::string Env(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
-
-std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
-
-// A Unix path as Wine's drive Z: shows it.
-std::wstring UnixToWindows(const std::string& path) {
-  std::wstring result = L"Z:" + Wide(path);
-  for (wchar_t& c : result)
-    if (c == L'/') c = L'\\';
-  return result;
-}
+using testsupport::Env;
+using testsupport::UnixToWindows;
+using testsupport::Wide;
 
 // The temporary folder as the test started with it (a case may change TMP).
-const std::wstring& TempDir() {
-  static const std::wstring dir = [] {
-    wchar_t buffer[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, buffer);
-    return std::wstring(buffer);
-  }();
-  return dir;
-}
+const std::wstring& TempDir() { return testsupport::StartupTempDir(); }
 
 // TMP as the test started with it.
 void RestoreTmp() {
