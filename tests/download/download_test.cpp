@@ -91,7 +91,10 @@ class DownloadTest : public ::testing::TestWithParam<Form> {
   // A connected component for the engine of this form, under the fault.
   void Connect(uint32_t uiFault = kFaultNone) {
     ConnectIn(Folder(), uiFault);
-    ASSERT_TRUE(WaitUntil([&] { return m_component->IsWorking() == 1; }, 30));
+    ASSERT_TRUE(WaitUntilWorking());
+  }
+  bool WaitUntilWorking() {
+    return WaitUntil([&] { return m_component->IsWorking() == 1; }, 30);
   }
   void ConnectIn(const std::wstring& folder, uint32_t uiFault) {
     m_component.reset(CreateDownloader(CustomIdForFault(uiFault), folder, &m_recorder));
@@ -428,7 +431,7 @@ TEST_P(ComDownloadTest, LostConnectionReconnectsTwiceThenRunsInProcess) {
   EXPECT_TRUE(m_recorder.WaitFor(Note::kComplete, id, 60, &note));
   // The restart re-creates the task before the component takes the new
   // engine's started flag, so a small task can complete a moment earlier.
-  EXPECT_TRUE(WaitUntil([&] { return m_component->IsWorking() == 1; }, 30));
+  EXPECT_TRUE(WaitUntilWorking());
 }
 
 TEST_P(ComDownloadTest, KilledServerMidDownloadEndsWithTheFileComplete) {
@@ -453,7 +456,7 @@ TEST_P(ComDownloadTest, AfterEngineLostTheRestartGoesInProcessAndFailedTasksComp
   // Without a core library beside the server, the tasks cannot be re-created.
   EngineFolder serverOnly({L"Orvanedl.exe"});
   ConnectIn(serverOnly.Path(), kFaultEngineLost);
-  ASSERT_TRUE(WaitUntil([&] { return m_component->IsWorking() == 1; }, 30));
+  ASSERT_TRUE(WaitUntilWorking());
   uint32_t id = Create(Task(BaseUrl() + "/slow/200000", File(L"lost.bin")));
   ASSERT_TRUE(m_recorder.WaitFor(Note::kEngineLost, 0, 60));
   ASSERT_TRUE(m_recorder.WaitFor(Note::kProgress, id, 60));
