@@ -47,6 +47,17 @@ SRC
   echo $changed
 }
 
+# A mirror caught mid-sync fails one index now and then: try again, and go on
+# with the lists that did arrive rather than stop the whole set-up.
+apt_update() {
+  local try
+  for try in 1 2 3; do
+    as_root apt-get update -q && return 0
+    echo "setup: apt-get update failed (try $try of 3)" >&2
+    sleep $((try * 5))
+  done
+}
+
 install_packages() {
   local missing=()
   for p in "${packages[@]}"; do
@@ -54,7 +65,7 @@ install_packages() {
   done
   local changed; changed=$(ensure_apt_sources)
   if [ ${#missing[@]} -gt 0 ] || [ "$changed" = 1 ]; then
-    as_root apt-get update -q
+    apt_update
   fi
   if [ ${#missing[@]} -gt 0 ]; then
     echo "setup: installing ${missing[*]}"
