@@ -10,7 +10,8 @@
 
 namespace {
 
-constexpr wchar_t kSettingsKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+constexpr wchar_t kSettingsKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 constexpr DWORD kScriptUrlChars = 2048;
 // Fetching and running the script, each step; detection may take as long.
 constexpr int kScriptStepMs = 10000;
@@ -107,7 +108,8 @@ ProxyChoice ChooseProxy(const std::string& url) {
   ScopedWinHttp session(WinHttpOpen(L"ZumiPictavoUpdateSvr", WINHTTP_ACCESS_TYPE_NO_PROXY,
                                     WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
   if (!session.IsValid()) {
-    choice.reason = L"static proxy setting: WinHTTP unavailable (error " + Number(GetLastError()) + L")";
+    choice.reason =
+        L"static proxy setting: WinHTTP unavailable (error " + Number(GetLastError()) + L")";
     return choice;
   }
   WinHttpSetTimeouts(session.Get(), kScriptStepMs, kScriptStepMs, kScriptStepMs, kScriptStepMs);

@@ -19,7 +19,7 @@ struct ResumeHeaders {
   std::string entityTag;     // as sent, quotes included
   std::string lastModified;  // as sent
   bool hasContentRange = false;
-  uint64_t rangeStart = 0;   // first byte of a Content-Range "bytes N-M/T"
+  uint64_t rangeStart = 0;  // first byte of a Content-Range "bytes N-M/T"
 };
 
 // Reads one header line as the transfer hands it over (CRLF included or
