@@ -71,8 +71,10 @@ def relay(client, target_port, log_path):
     line = request.split(b"\r\n", 1)[0].decode("latin-1")
     ranged = header(request, b"range")
     log(log_path, "relay: %s range=%s" % (line, ranged or "-"))
+    # One request per connection (the proxy in front opens one for each), so
+    # nothing else comes from the client: a reader of the client's side
+    # would keep its socket from being reset.
     upstream.sendall(request + rest)
-    threading.Thread(target=pipe, args=(client, upstream), daemon=True).start()
     answer, body = read_head(upstream)
     length = header(answer, b"content-length")
     cut = not ranged and length and length.isdigit() and int(length) > 1 and not CUT.is_set()

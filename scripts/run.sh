@@ -160,7 +160,7 @@ pid $dir/nginx.pid;
 error_log $dir/logs/error.log;
 events { worker_connections 64; }
 http {
-  log_format requests '\$request_uri \$http_user_agent range=\$http_range if-range=\$http_if_range status=\$status sent=\$body_bytes_sent';
+  log_format requests escape=none '\$request_uri \$http_user_agent range=\$http_range if-range=\$http_if_range status=\$status sent=\$body_bytes_sent';
   access_log $dir/logs/access.log requests;
   client_body_temp_path $dir/temp/client;
   proxy_temp_path $dir/temp/proxy;

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/http_fetch.h"
 
@@ -38,33 +39,43 @@ class HttpFetchTest : public ::testing::Test {
   void SetUp() override { ASSERT_FALSE(Port().empty()) << "run through loopback_server.py"; }
 };
 
-// The user's Internet settings name the loopback server as proxy while alive.
-class ScopedSystemProxy {
+// Values of the user's Internet settings, set while alive and removed after.
+class ScopedInternetSettings {
  public:
-  explicit ScopedSystemProxy(const std::wstring& server) {
-    RegCreateKeyExW(HKEY_CURRENT_USER, kSettings, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &m_key,
-                    nullptr);
-    DWORD enable = 1;
-    RegSetValueExW(m_key, L"ProxyEnable", 0, REG_DWORD, reinterpret_cast<BYTE*>(&enable),
-                   sizeof enable);
-    RegSetValueExW(m_key, L"ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
-                   static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
+  ScopedInternetSettings() {
+    RegCreateKeyExW(HKEY_CURRENT_USER,
+                    L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", 0, nullptr,
+                    0, KEY_SET_VALUE, nullptr, &m_key, nullptr);
   }
-  ~ScopedSystemProxy() {
+  ~ScopedInternetSettings() {
     if (!m_key) return;
-    DWORD enable = 0;
-    RegSetValueExW(m_key, L"ProxyEnable", 0, REG_DWORD, reinterpret_cast<BYTE*>(&enable),
-                   sizeof enable);
-    RegDeleteValueW(m_key, L"ProxyServer");
+    for (const std::wstring& name : m_names) RegDeleteValueW(m_key, name.c_str());
     RegCloseKey(m_key);
   }
-  ScopedSystemProxy(const ScopedSystemProxy&) = delete;
-  ScopedSystemProxy& operator=(const ScopedSystemProxy&) = delete;
+  ScopedInternetSettings(const ScopedInternetSettings&) = delete;
+  ScopedInternetSettings& operator=(const ScopedInternetSettings&) = delete;
+
+  void SetText(const wchar_t* name, const std::wstring& value) {
+    Set(name, REG_SZ, value.c_str(), (value.size() + 1) * sizeof(wchar_t));
+  }
+  void SetNumber(const wchar_t* name, DWORD value) { Set(name, REG_DWORD, &value, sizeof value); }
 
  private:
-  static constexpr const wchar_t* kSettings =
-      L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+  void Set(const wchar_t* name, DWORD type, const void* data, size_t bytes) {
+    RegSetValueExW(m_key, name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(bytes));
+    m_names.push_back(name);
+  }
   HKEY m_key = nullptr;
+  std::vector<std::wstring> m_names;
+};
+
+// The user's Internet settings name `server` as proxy while alive.
+class ScopedSystemProxy : public ScopedInternetSettings {
+ public:
+  explicit ScopedSystemProxy(const std::wstring& server) {
+    SetNumber(L"ProxyEnable", 1);
+    SetText(L"ProxyServer", server);
+  }
 };
 
 // The system's proxy settings with a user name and password beside them,
@@ -249,37 +260,6 @@ INSTANTIATE_TEST_SUITE_P(SystemProxy, HttpFetchProxyTest, ::testing::ValuesIn(kP
                            return std::string(info.param.name);
                          });
 
-// The user's Internet settings name a proxy configuration script, or ask
-// for detection, while alive.
-class ScopedProxyScript {
- public:
-  ScopedProxyScript(const std::wstring& scriptUrl, bool autoDetect) {
-    RegCreateKeyExW(HKEY_CURRENT_USER, kSettings, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &m_key,
-                    nullptr);
-    if (!scriptUrl.empty()) {
-      RegSetValueExW(m_key, L"AutoConfigURL", 0, REG_SZ,
-                     reinterpret_cast<const BYTE*>(scriptUrl.c_str()),
-                     static_cast<DWORD>((scriptUrl.size() + 1) * sizeof(wchar_t)));
-    }
-    DWORD detect = autoDetect ? 1 : 0;
-    RegSetValueExW(m_key, L"AutoDetect", 0, REG_DWORD, reinterpret_cast<BYTE*>(&detect),
-                   sizeof detect);
-  }
-  ~ScopedProxyScript() {
-    if (!m_key) return;
-    RegDeleteValueW(m_key, L"AutoConfigURL");
-    RegDeleteValueW(m_key, L"AutoDetect");
-    RegCloseKey(m_key);
-  }
-  ScopedProxyScript(const ScopedProxyScript&) = delete;
-  ScopedProxyScript& operator=(const ScopedProxyScript&) = delete;
-
- private:
-  static constexpr const wchar_t* kSettings =
-      L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-  HKEY m_key = nullptr;
-};
-
 // A fetch of /hello under a configuration script; the loopback server is
 // the static proxy where `staticProxy`, and what a script names as proxy.
 struct ScriptCase {
@@ -319,7 +299,9 @@ TEST_P(HttpFetchScriptTest, ProxyComesFromTheScriptOrTheStaticSetting) {
     std::string url = Url(path);
     script.assign(url.begin(), url.end());
   }
-  ScopedProxyScript settings(script, c.autoDetect);
+  ScopedInternetSettings settings;
+  if (!script.empty()) settings.SetText(L"AutoConfigURL", script);
+  settings.SetNumber(L"AutoDetect", c.autoDetect ? 1 : 0);
   std::unique_ptr<ScopedSystemProxy> proxy;
   if (c.staticProxy) proxy = std::make_unique<ScopedSystemProxy>(L"127.0.0.1:" + wport);
   CHttpFetch fetch;

@@ -293,6 +293,8 @@ bool CHttpFetch::OnFinalHeaders() {
   if (m_bRanged) {
     switch (ClassifyResumeAnswer(m_headers, m_nSize, m_strValidator)) {
       case ResumeAnswer::kContinue:
+        LogPrint(LOG_MODULE_MAIN, L"HTTP fetch: the host sends the rest from byte %lu (206)",
+                 static_cast<unsigned long>(m_nSize));
         return true;
       case ResumeAnswer::kRestart:
         LogPrint(LOG_MODULE_MAIN, L"HTTP fetch: the host sends the whole body again");
