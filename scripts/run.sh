@@ -75,7 +75,7 @@ inner_run() {
   fi
   echo "log viewer records:"
   sed 's/^/  /' "$status/records.txt" 2>/dev/null || echo "  (none)"
-  echo "requests at the update host (target, user agent):"
+  echo "requests at the update host (target, user agent, Range, If-Range, status, bytes sent):"
   tail -n +"$((requests_before + 1))" "$ZP_FLOW_REQUESTS" | sed 's/^/  /'
   echo "requests through the proxy:"
   tail -n +"$((proxy_before + 1))" "$RUN_OUT/tinyproxy.log" 2>/dev/null | grep -E 'Request \(|Established' | sed 's/^/  /' || true

@@ -193,7 +193,8 @@ CURLcode CHttpFetch::RunTransfer() {
              static_cast<unsigned long>(waitMs));
     Sleep(waitMs);
     const CURLcode interruption = result;
-    result = RunOneTransfer(budgetMs - (GetTickCount() - start), true);
+    const uint32_t spentMs = GetTickCount() - start;
+    result = RunOneTransfer(spentMs < budgetMs ? budgetMs - spentMs : 1, true);
     // Not the rest of the same body: the fetch ends as the interruption did.
     if (m_bAnswerRefused) return interruption;
   }
