@@ -114,6 +114,16 @@ receive_buffer = {
     "announced_beyond_limit": blocks(1 << 40, 102400000),
 }
 
+resume_headers = {
+    "full_with_tag": b'HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nETag: "v1"\r\n'
+                     b"Content-Length: 100\r\n\r\n",
+    "partial_dated": b"HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 50-99/100\r\n"
+                     b"Last-Modified: Wed, 09 Dec 2026 10:00:00 GMT\r\n\r\n",
+    "redirect_weak": b'HTTP/1.1 302 Found\r\nETag: W/"weak"\r\nAccept-Ranges: none\r\n'
+                     b"HTTP/1.1 200 OK\r\n",
+    "script_answer": b"SOCKS 10.0.0.1:1080; PROXY proxy.example:8080; DIRECT",
+}
+
 
 def record(thread, clock, key, capacity, text, fit_capacity, fit_text):
     return (struct.pack("<I4iiH", thread, *clock, key, capacity) + text + b"\0"
@@ -168,6 +178,7 @@ corpora = {
     "digest_text": digest_text,
     "registry_text": registry_text,
     "receive_buffer": receive_buffer,
+    "resume_headers": resume_headers,
     "log_record": log_record,
     "record_builders": record_builders,
     "file_rename": file_rename,
