@@ -23,5 +23,5 @@ bool FileMatchesDigest(const std::wstring& strPath, const std::wstring& strExpec
 // Equal after ASCII capitals are lowered; nothing else is forgiven.
 bool IsSameMd5(const std::wstring& strFirst, const std::wstring& strSecond);
 
-// The 16 digest bytes as lowercase hexadecimal, high nibble first.
+// The digest bytes as lowercase hexadecimal, high nibble first.
 std::string DigestToHex(const unsigned char* pDigest, size_t nBytes);
