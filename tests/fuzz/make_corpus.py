@@ -89,6 +89,8 @@ digest_text = {
     "latin_capital": u16("\u00c4\u00e4"),
     "empty": b"",
     "digest_bytes": bytes([0x00, 0x0F, 0xA0, 0xFF]),
+    "sha256_upper_lower": u16("BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD"
+                              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"),
 }
 
 registry_text = {

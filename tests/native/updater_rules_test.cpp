@@ -1,10 +1,12 @@
 // The update service's platform-free rules: the parameter string, the
-// vendor host, the receive buffer's growth, the resume of an interrupted
-// transfer, a proxy script's answer and the cutting of log text.
+// digest's function, the vendor host, the receive buffer's growth, the
+// resume of an interrupted transfer, a proxy script's answer and the cutting
+// of log text.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "app/digest_text.h"
 #include "app/receive_buffer_rules.h"
 #include "app/transfer_resume_rules.h"
 #include "app/update_params.h"
@@ -106,6 +108,26 @@ TEST(ReceiveGrowth, AnnouncedLengthReservesWholeStepsWithinTheLimit) {
 
 // One byte per unit, as a single-byte code page would take it.
 int BytesOf(int units) { return units; }
+
+// Only the length tells the function; the digits are compared later, so a
+// digest of the right length with a stray character still names one.
+TEST(DigestKindOf, ThirtyTwoDigitsForMd5SixtyFourForSha256) {
+  const struct {
+    std::u16string text;
+    DigestKind kind;
+  } kRows[] = {
+      {std::u16string(32, u'a'), DigestKind::kMd5},
+      {std::u16string(64, u'F'), DigestKind::kSha256},
+      {std::u16string(31, u'0') + u'g', DigestKind::kMd5},
+      {u"", DigestKind::kNone},
+      {std::u16string(31, u'0'), DigestKind::kNone},
+      {std::u16string(40, u'0'), DigestKind::kNone},
+      {std::u16string(65, u'0'), DigestKind::kNone},
+      {std::u16string(128, u'0'), DigestKind::kNone},
+  };
+  for (const auto& row : kRows)
+    EXPECT_EQ(row.kind, DigestKindOf(row.text)) << row.text.size() << " digits";
+}
 
 TEST(FitLogText, DropsTheExcessAndNeverSplitsASurrogatePair) {
   std::u16string text(10, u'x');
