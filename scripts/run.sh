@@ -13,7 +13,7 @@
 #
 #   scripts/run.sh [--url URL] [--md5 DIGEST] [--message TEXT] [--forced 0|1]
 #                  [--answer ok|cancel|cancel-check|close] [--installer FILE]
-#                  [--direct] [--out DIR] [--page FILE] [--page-only]
+#                  [--direct] [--out DIR] [--page FILE] [--page-only] [--origin ORIGIN]
 #
 #   --url        the installer's URL (default http://update.orvane.com/ZumiPhotoUpload.exe;
 #                the service accepts plain-HTTP URLs of the maker's domains only)
@@ -27,6 +27,8 @@
 #   --out        where screenshots, logs and records go (default build/run)
 #   --page       the page run in the page host (default examples/upload.html)
 #   --page-only  run only the page, not the update service
+#   --origin     the site the page is served from, as the plug-in's site lock sees it
+#                (default https://www.orvane.com, the maker's site; "" for a local file://)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${BUILD_DIR:-$root/build}"
@@ -105,8 +107,8 @@ inner_page() {
   # keeps it.
   local batch="$RUN_OUT/page.cmd" exit_file="$RUN_OUT/page-exit.txt"
   rm -f "$exit_file"
-  printf '@echo off\r\n"%s" --timeout %s --screenshot "%s" "%s"\r\necho %%ERRORLEVEL%% > "%s"\r\n' \
-    "$(dos "$build/bin/pagehost.exe")" "$RUN_PAGE_TIMEOUT" "$(dos "$shot")" "$(dos "$RUN_PAGE")" \
+  printf '@echo off\r\n"%s" --timeout %s --screenshot "%s" --origin "%s" "%s"\r\necho %%ERRORLEVEL%% > "%s"\r\n' \
+    "$(dos "$build/bin/pagehost.exe")" "$RUN_PAGE_TIMEOUT" "$(dos "$shot")" "$RUN_ORIGIN" "$(dos "$RUN_PAGE")" \
     "$(dos "$exit_file")" >"$batch"
   "$build/wine-run.sh" explorer "/desktop=zp_run_page,1024x768,x11" cmd /c "$(dos "$batch")" 2>&1 |
     sed -u 's/^/  /' || true
@@ -162,7 +164,7 @@ fi
 url=http://update.orvane.com/ZumiPhotoUpload.exe md5= forced=0 answer=ok installer= direct=0
 message="A new version of the photo upload control is ready. Install it now?"
 out="$build/run"
-page="$root/examples/upload.html" page_only=0
+page="$root/examples/upload.html" page_only=0 origin=https://www.orvane.com
 while [ $# -gt 0 ]; do
   case "$1" in
     --url) url=$2; shift 2 ;;
@@ -175,7 +177,8 @@ while [ $# -gt 0 ]; do
     --out) out=$2; shift 2 ;;
     --page) page=$2; shift 2 ;;
     --page-only) page_only=1; shift ;;
-    -h|--help) sed -n '2,31p' "$0"; exit 0 ;;
+    --origin) origin=$2; shift 2 ;;
+    -h|--help) sed -n '2,33p' "$0"; exit 0 ;;
     *) echo "unknown option $1 (see --help)" >&2; exit 2 ;;
   esac
 done
@@ -201,7 +204,7 @@ export RUN_PARAMS="$url|$md5|1.0.0.2|$message|$forced" RUN_ANSWER="$answer" RUN_
 export RUN_DIRECT="$direct" RUN_OWN_INSTALLER="$own_installer" RUN_TIMEOUT="${RUN_TIMEOUT:-600}"
 export RUN_WINEPREFIX="$build/wineprefix"
 export RUN_PAGE="$(cd "$(dirname "$page")" && pwd)/$(basename "$page")"
-export RUN_PAGE_TIMEOUT="${RUN_PAGE_TIMEOUT:-60}"
+export RUN_PAGE_TIMEOUT="${RUN_PAGE_TIMEOUT:-60}" RUN_ORIGIN="$origin"
 "$build/wine-run.sh" --start
 status=0
 if [ "$page_only" = 1 ]; then
