@@ -51,12 +51,13 @@ std::string ArgumentCount(std::string_view member, size_t expected, size_t got) 
 }
 
 std::string ArgumentType(std::string_view member, size_t position, Expect expected) {
-  return Join(member, ": argument " + std::to_string(position) + " must be " + ExpectText(expected));
+  return Join(member,
+              ": argument " + std::to_string(position) + " must be " + ExpectText(expected));
 }
 
 std::string ArgumentText(std::string_view member, size_t position, std::string_view text) {
-  return Join(member, ": argument " + std::to_string(position) + " must be \"" + std::string(text) +
-                          "\"");
+  return Join(member,
+              ": argument " + std::to_string(position) + " must be \"" + std::string(text) + "\"");
 }
 
 std::string NoControl(std::string_view member) {
@@ -81,14 +82,17 @@ std::string NoMemory(std::string_view member) {
   return Join(member, ": the browser gave no memory for the result");
 }
 
-std::string WriteOnly(std::string_view setting) { return Join(setting, " is a write-only setting"); }
+std::string WriteOnly(std::string_view setting) {
+  return Join(setting, " is a write-only setting");
+}
 
 std::string OriginRefused(std::string_view member, std::string_view origin) {
   return Join(member, ": pages from " + std::string(origin) + " may not use the control");
 }
 
 std::string OriginUnknown(std::string_view member) {
-  return Join(member, ": the browser did not tell the page's origin, so the page may not use the control");
+  return Join(member,
+              ": the browser did not tell the page's origin, so the page may not use the control");
 }
 
 }  // namespace refusal

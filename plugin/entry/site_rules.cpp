@@ -110,7 +110,9 @@ std::string_view TrimBlanks(std::string_view text) {
   return text;
 }
 
-bool SamePlace(const Origin& a, const Origin& b) { return a.scheme == b.scheme && a.port == b.port; }
+bool SamePlace(const Origin& a, const Origin& b) {
+  return a.scheme == b.scheme && a.port == b.port;
+}
 
 bool Matches(const OriginPattern& pattern, const Origin& origin) {
   switch (pattern.kind) {

@@ -46,7 +46,8 @@ void CheckMultiString(const uint8_t* data, size_t size) {
   size_t total = 0;
   for (std::u16string_view one : sitelock::SplitMultiString(value)) {
     FUZZ_CHECK(!one.empty() && one.find(u'\0') == std::u16string_view::npos);
-    FUZZ_CHECK(one.data() >= value.data() && one.data() + one.size() <= value.data() + value.size());
+    FUZZ_CHECK(one.data() >= value.data() &&
+               one.data() + one.size() <= value.data() + value.size());
     total += one.size() + 1;
   }
   FUZZ_CHECK(total <= value.size() + 1);

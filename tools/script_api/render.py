@@ -60,10 +60,10 @@ REASONS = {
 
 
 def md_reasons(reasons):
-    out = ["| When | Message (example) |", "|---|---|"]
+    out = ["| When | Message (examples) |", "|---|---|"]
     for kind, when in REASONS.items():
-        for reason in (r for r in reasons if r["kind"] == kind):
-            out.append(f"| {when} | `{reason['text']}` |")
+        examples = "<br>".join(f"`{r['text']}`" for r in reasons if r["kind"] == kind)
+        out.append(f"| {when} | {examples} |")
     return out
 
 
