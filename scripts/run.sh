@@ -178,7 +178,7 @@ while [ $# -gt 0 ]; do
     --page) page=$2; shift 2 ;;
     --page-only) page_only=1; shift ;;
     --origin) origin=$2; shift 2 ;;
-    -h|--help) sed -n '2,33p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,31p' "$0"; exit 0 ;;
     *) echo "unknown option $1 (see --help)" >&2; exit 2 ;;
   esac
 done
