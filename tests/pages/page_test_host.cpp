@@ -39,10 +39,13 @@ void RemovePolicy(HKEY root) { RegDeleteKeyValueW(root, kPolicyKey, kPolicyValue
 // Takes away what setAllowedOrigins left, when the program ends.
 struct PolicyCleanup {
   ~PolicyCleanup() {
-    RemovePolicy(HKEY_CURRENT_USER);
-    RemovePolicy(HKEY_LOCAL_MACHINE);
+    if (userSet) RemovePolicy(HKEY_CURRENT_USER);
+    if (machineSet) RemovePolicy(HKEY_LOCAL_MACHINE);
   }
+  bool userSet = false;
+  bool machineSet = false;
 };
+PolicyCleanup* g_policy = nullptr;
 
 std::wstring WideArgument(duk_context* ctx, duk_idx_t index) {
   return pagehost::Utf8ToWide(pagehost::ScriptEngine::StringAt(ctx, index));
@@ -128,8 +131,9 @@ duk_ret_t LiveControls(duk_context* ctx) {
 }
 
 duk_ret_t SetAllowedOrigins(duk_context* ctx) {
-  const HKEY root = pagehost::ScriptEngine::StringAt(ctx, 1) == "machine" ? HKEY_LOCAL_MACHINE
-                                                                          : HKEY_CURRENT_USER;
+  const bool machine = pagehost::ScriptEngine::StringAt(ctx, 1) == "machine";
+  const HKEY root = machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+  (machine ? g_policy->machineSet : g_policy->userSet) = true;
   if (duk_is_null_or_undefined(ctx, 0)) {
     RemovePolicy(root);
     return 0;
@@ -188,7 +192,9 @@ int wmain(int argc, wchar_t** argv) {
   }
   g_fixture = &fixture;
   PolicyCleanup policy;
+  g_policy = &policy;
   const int status = pagehost::RunPage(options, InstallFixture);
   g_fixture = nullptr;
+  g_policy = nullptr;
   return status;
 }
