@@ -14,7 +14,7 @@
 #
 #   scripts/run.sh [--url URL] [--md5 DIGEST] [--message TEXT] [--forced 0|1]
 #                  [--answer ok|cancel|cancel-check|close] [--installer FILE]
-#                  [--direct] [--out DIR] [--page FILE] [--page-only]
+#                  [--direct] [--out DIR] [--page FILE] [--page-only] [--origin ORIGIN]
 #                  [--interrupt] [--pac]
 #
 #   --url        the installer's URL (default http://update.orvane.com/ZumiPhotoUpload.exe;
@@ -29,6 +29,8 @@
 #   --out        where screenshots, logs and records go (default build/run)
 #   --page       the page run in the page host (default examples/upload.html)
 #   --page-only  run only the page, not the update service
+#   --origin     the site the page is served from, as the plug-in's site lock sees it
+#                (default https://www.orvane.com, the maker's site; "" for a local file://)
 #   --interrupt  a relay in front of the host resets the first transfer halfway;
 #                only the HTTP run (engine absent) and no page: the fetch resumes
 #   --pac        a proxy configuration script (AutoConfigURL, served by the host)
@@ -111,8 +113,8 @@ inner_page() {
   # keeps it.
   local batch="$RUN_OUT/page.cmd" exit_file="$RUN_OUT/page-exit.txt"
   rm -f "$exit_file"
-  printf '@echo off\r\n"%s" --timeout %s --screenshot "%s" "%s"\r\necho %%ERRORLEVEL%% > "%s"\r\n' \
-    "$(dos "$build/bin/pagehost.exe")" "$RUN_PAGE_TIMEOUT" "$(dos "$shot")" "$(dos "$RUN_PAGE")" \
+  printf '@echo off\r\n"%s" --timeout %s --screenshot "%s" --origin "%s" "%s"\r\necho %%ERRORLEVEL%% > "%s"\r\n' \
+    "$(dos "$build/bin/pagehost.exe")" "$RUN_PAGE_TIMEOUT" "$(dos "$shot")" "$RUN_ORIGIN" "$(dos "$RUN_PAGE")" \
     "$(dos "$exit_file")" >"$batch"
   "$build/wine-run.sh" explorer "/desktop=zp_run_page,1024x768,x11" cmd /c "$(dos "$batch")" 2>&1 |
     sed -u 's/^/  /' || true
@@ -277,7 +279,7 @@ fi
 url=http://update.orvane.com/ZumiPhotoUpload.exe md5= forced=0 answer=ok installer= direct=0
 message="A new version of the photo upload control is ready. Install it now?"
 out="$build/run"
-page="$root/examples/upload.html" page_only=0 interrupt=0 pac=0
+page="$root/examples/upload.html" page_only=0 origin=https://www.orvane.com interrupt=0 pac=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --url) url=$2; shift 2 ;;
@@ -290,9 +292,10 @@ while [ $# -gt 0 ]; do
     --out) out=$2; shift 2 ;;
     --page) page=$2; shift 2 ;;
     --page-only) page_only=1; shift ;;
+    --origin) origin=$2; shift 2 ;;
     --interrupt) interrupt=1; shift ;;
     --pac) pac=1; shift ;;
-    -h|--help) sed -n '2,36p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,37p' "$0"; exit 0 ;;
     *) echo "unknown option $1 (see --help)" >&2; exit 2 ;;
   esac
 done
@@ -319,7 +322,7 @@ export RUN_DIRECT="$direct" RUN_OWN_INSTALLER="$own_installer" RUN_TIMEOUT="${RU
 export RUN_INSTALLER="$installer" RUN_INTERRUPT="$interrupt" RUN_PAC="$pac"
 export RUN_WINEPREFIX="$build/wineprefix"
 export RUN_PAGE="$(cd "$(dirname "$page")" && pwd)/$(basename "$page")"
-export RUN_PAGE_TIMEOUT="${RUN_PAGE_TIMEOUT:-60}"
+export RUN_PAGE_TIMEOUT="${RUN_PAGE_TIMEOUT:-60}" RUN_ORIGIN="$origin"
 "$build/wine-run.sh" --start
 status=0
 if [ "$page_only" = 1 ]; then

@@ -172,9 +172,25 @@ file_rename = {
     "rename_empty_name": b"C:\\a\\b.tmp\n\0",
 }
 
+site_rules = {
+    "maker": b"https://orvane.com",
+    "maker_subdomain_port": b"HTTP://Photos.ZumiPictavo.COM:8080/up.html?x#y",
+    "foreign": b"https://photos.example.net",
+    "file_page": b"file:///Z:/pages/upload.html",
+    "file_entry": b"file://",
+    "ipv6": b"http://[::1]:8080/",
+    "pattern": b"https://*.example.com",
+    "pattern_top_level": b"https://*.com",
+    "any": b" * ",
+    "user_info": b"https://user@orvane.com/",
+    "port_range": b"https://orvane.com:65536",
+    "multi_string": u16("https://*.example.com\0http://localhost:8080\0\0"),
+}
+
 corpora = {
     "conversions": conversions,
     "bag_integer": bag_integer,
+    "site_rules": site_rules,
     "update_params": update_params,
     "url_check": url_check,
     "digest_text": digest_text,
