@@ -123,15 +123,18 @@ install_version_1() {
   say "plug-in registered: $(dos "$bin/npZumiPictavoEx.dll")"
 }
 
-# Opens the page (Wine tells which ZumiPictavoEx.dll it loads) and waits
-# for the version it prints, which must be VERSION, from the installed DLL.
+# Opens the page (Wine tells which ZumiPictavoEx.dll it loads), waits for
+# the version it prints, which must be VERSION, from the installed DLL, and
+# for its upload to finish; the page stays open.
 open_page() {
   local name=$1 version=$2
   WINEDEBUG=-all,+loaddll start_program "$name" "$(dos "$bin/pagehost.exe")" --timeout 600 "$(dos "$page")"
   local line loaded
   line=$(wait_line '^control version' "$work/$name.out") || fail "the page printed no version"
   loaded=$(wait_line '\\ZumiPictavoEx\.dll"' "$work/$name.out" | sed -n 's/.*Loaded L"\([^"]*\)".*/\1/p' | sed 's/\\\\/\\/g')
-  say "page open: $line, the control loaded from $loaded"
+  wait_line '^upload finished' "$work/$name.out" >/dev/null || fail "the page's upload did not finish"
+  picture "$name.png"
+  say "page open: $line, the control loaded from $loaded$(picture_note "$name.png")"
   [ "$line" = "control version $version" ] || fail "expected control version $version"
   case "$loaded" in
     'C:\Program Files\ZumiPictavo\ZumiPictavoEx.dll') ;;
@@ -140,12 +143,11 @@ open_page() {
 }
 
 close_page() {
-  local name=$1 shot=$2
-  picture "$shot"
+  local name=$1
   start_program "close-$name" "$(dos "$bin/close_window.exe")" "$title"
   local status
   status=$(wait_exit "$name")
-  say "page closed (page host exit status $status)$(picture_note "$shot")"
+  say "page closed (page host exit status $status)"
   [ "$status" = 0 ] || fail "the page did not end cleanly"
 }
 
@@ -181,6 +183,7 @@ answer_dialog() {
   [ -n "$(wait_line . "$work/service/dialog.txt")" ] || fail "the service showed no dialog"
   local record
   record=$(wait_line 'WaitForControl: .*ended' "$work/service/records.txt")
+  sleep 1  # the layered picture is drawn after the window shows
   picture dialog.png
   touch "$work/service/go"
   local status
@@ -201,11 +204,10 @@ install_version_1
 open_page page-1 1
 installer_while_control_runs
 start_service
-close_page page-1 page-1.png
+close_page page-1
 answer_dialog
 installer_started
 open_page page-2 2
-wait_line '^upload finished' "$work/page-2.out" >/dev/null || fail "the second page's upload did not finish"
-close_page page-2 page-2.png
+close_page page-2
 clean_machine
 say "machine left as found: the control uninstalled, the plug-in unregistered"
