@@ -12,8 +12,8 @@
 #
 # Runs beside tests/update_flow/flow_server.py serving version 2's installer:
 # the service reaches the host through the proxy the server names in
-# ZP_FLOW_TINYPROXY_PORT. PAGE prints "control version N" and stays open
-# until its window is closed. With PICTURES_DIR every program runs on one
+# ZP_FLOW_TINYPROXY_PORT. PAGE prints "control version N" and, once its
+# upload is done, "upload finished", and stays open until its window is closed. With PICTURES_DIR every program runs on one
 # Wine desktop of the X display in DISPLAY, and the pages (page-1.png,
 # page-2.png) and the dialog (dialog.png) are photographed. Exit status 0
 # when every step happened, in this order.
