@@ -27,6 +27,7 @@ install_dir="$drive_c/Program Files/ZumiPictavo"
 setup_log="$temp/ZumiPictavoEx-setup.log"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\ZumiPictavoEx'
 class_key='HKLM\Software\Classes\CLSID\{05F5F404-7C24-4B39-B5CC-340CEDEB9C0D}\InprocServer32'
+typelib_key='HKLM\Software\Classes\TypeLib\{0E7E54C4-1AED-4D84-8C41-72753B63DD34}\1.0\0\win32'
 settings_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings'
 desktop=zp_lifecycle,1024x768,x11
 # Under qemu a Wine program needs seconds to start: waits are generous.
@@ -45,8 +46,11 @@ start_program() {
   local name=$1
   shift
   local batch="$work/$name.cmd" line="" arg
-  # Quotes only where needed: an installer reads its options unquoted.
-  for arg in "$@"; do [[ "$arg" =~ [[:space:]] ]] && line+="\"$arg\" " || line+="$arg "; done
+  # Quotes only where needed: an installer reads its options unquoted, and
+  # an uninstaller's _?=FOLDER never quoted, spaces and all.
+  for arg in "$@"; do
+    [[ "$arg" =~ [[:space:]] && "$arg" != '_?='* ]] && line+="\"$arg\" " || line+="$arg "
+  done
   rm -f "$work/$name.exit"
   printf '@echo off\r\n%s\r\necho %%ERRORLEVEL%% > "%s"\r\n' "$line" "$(dos "$work/$name.exit")" >"$batch"
   if [ -n "$pictures" ]; then
@@ -82,6 +86,10 @@ reg_value() {
   "$wine_run" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z]* *//p"
 }
 
+default_value() {
+  "$wine_run" reg query "$1" /ve 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'
+}
+
 picture() { [ -z "$pictures" ] || import -window root "$pictures/$1"; }
 picture_note() { [ -z "$pictures" ] || echo ", picture $pictures/$1"; }
 
@@ -90,7 +98,7 @@ picture_note() { [ -z "$pictures" ] || echo ", picture $pictures/$1"; }
 clean_machine() {
   if [ -f "$install_dir/uninstall.exe" ]; then
     # In its folder (_?=) the uninstaller runs itself, so its end is awaited.
-    run_program uninstall "$install_dir/uninstall.exe" '_?=C:\Program Files\ZumiPictavo' >/dev/null
+    run_program uninstall 'C:\Program Files\ZumiPictavo\uninstall.exe' '_?=C:\Program Files\ZumiPictavo' >/dev/null
   fi
   rm -rf "$install_dir"
   "$wine_run" reg delete "$uninstall_key" /f >/dev/null 2>&1
@@ -114,11 +122,12 @@ install_version_1() {
   local status
   status=$(run_program setup-1 "$(dos "$bin/ZumiPictavoEx-setup-1.exe")")
   [ "$status" = 0 ] || fail "ZumiPictavoEx-setup-1.exe ended with status '$status'"
-  local version control
+  local version control typelib
   version=$(reg_value "$uninstall_key" DisplayVersion)
-  control=$("$wine_run" reg query "$class_key" /ve 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
+  control=$(default_value "$class_key")
+  typelib=$(default_value "$typelib_key")
   [ "$version" = 1 ] || fail "the uninstall entry says version '$version'"
-  say "version 1 installed by ZumiPictavoEx-setup-1.exe (exit status 0): control registered as $control, uninstall entry version $version"
+  say "version 1 installed by ZumiPictavoEx-setup-1.exe (exit status 0): control registered as $control, type library as $typelib, uninstall entry version $version"
   "$wine_run" regsvr32 /s "$(dos "$bin/npZumiPictavoEx.dll")" || fail "regsvr32 npZumiPictavoEx.dll"
   say "plug-in registered: $(dos "$bin/npZumiPictavoEx.dll")"
 }
@@ -210,4 +219,5 @@ installer_started
 open_page page-2 2
 close_page page-2
 clean_machine
+[ -z "$(default_value "$class_key")" ] || fail "the uninstaller left the control registered"
 say "machine left as found: the control uninstalled, the plug-in unregistered"
