@@ -16,6 +16,7 @@
 #                  [--answer ok|cancel|cancel-check|close] [--installer FILE]
 #                  [--direct] [--out DIR] [--page FILE] [--page-only] [--origin ORIGIN]
 #                  [--interrupt] [--pac]
+#   scripts/run.sh --lifecycle [--out DIR] [--page FILE]
 #
 #   --url        the installer's URL (default http://update.orvane.com/ZumiPhotoUpload.exe;
 #                the service accepts plain-HTTP URLs of the maker's domains only)
@@ -35,6 +36,10 @@
 #                only the HTTP run (engine absent) and no page: the fetch resumes
 #   --pac        a proxy configuration script (AutoConfigURL, served by the host)
 #                names tinyproxy instead of the static setting; only the HTTP run
+#   --lifecycle  the control's whole life instead (scripts/lifecycle.sh): version 1
+#                installed by its NSIS installer, the page (default
+#                examples/lifecycle.html), the service updating the control to
+#                version 2 once the page is closed, the page again; pictures in DIR/lifecycle
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${BUILD_DIR:-$root/build}"
@@ -271,6 +276,21 @@ if [ "${1:-}" = "--inner" ]; then
   inner_page
   exit $?
 fi
+# The control's whole life on a Wine desktop of a virtual X display, with
+# version 2's installer at the update host.
+run_lifecycle() {
+  cmake --build "$build" -j2 --target ZumiPictavoUpdateSvr logview update_run close_window \
+    npZumiPictavoEx pagehost control_setups
+  mkdir -p "$out/lifecycle"
+  "$build/wine-run.sh" --start
+  local status=0
+  python3 "$root/tests/update_flow/flow_server.py" --installer "$build/bin/ZumiPictavoEx-setup-2.exe" -- \
+    xvfb-run -a -s "-screen 0 1024x768x24" "$root/scripts/lifecycle.sh" "$build" "$page" "$out/lifecycle" ||
+    status=$?
+  "$build/wine-run.sh" --stop
+  return $status
+}
+
 if [ "${1:-}" = "--inner-page" ]; then
   inner_page
   exit $?
@@ -279,7 +299,7 @@ fi
 url=http://update.orvane.com/ZumiPhotoUpload.exe md5= forced=0 answer=ok installer= direct=0
 message="A new version of the photo upload control is ready. Install it now?"
 out="$build/run"
-page="$root/examples/upload.html" page_only=0 origin=https://www.orvane.com interrupt=0 pac=0
+page= page_only=0 origin=https://www.orvane.com interrupt=0 pac=0 lifecycle=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --url) url=$2; shift 2 ;;
@@ -295,19 +315,28 @@ while [ $# -gt 0 ]; do
     --origin) origin=$2; shift 2 ;;
     --interrupt) interrupt=1; shift ;;
     --pac) pac=1; shift ;;
-    -h|--help) sed -n '2,37p' "$0"; exit 0 ;;
+    --lifecycle) lifecycle=1; shift ;;
+    -h|--help) sed -n '2,42p' "$0"; exit 0 ;;
     *) echo "unknown option $1 (see --help)" >&2; exit 2 ;;
   esac
 done
 
 # Set-up and build, when needed.
-if ! command -v tinyproxy >/dev/null || ! command -v nginx >/dev/null || ! command -v wine >/dev/null || ! command -v xvfb-run >/dev/null ||
-  ! command -v import >/dev/null || [ ! -f "$root/.deps/curl/lib/libcurl.a" ]; then
+if ! command -v tinyproxy >/dev/null || ! command -v nginx >/dev/null || ! command -v wine >/dev/null ||
+  ! command -v xvfb-run >/dev/null || ! command -v import >/dev/null || ! command -v makensis >/dev/null ||
+  [ ! -f "$root/.deps/curl/lib/libcurl.a" ]; then
   "$root/scripts/setup.sh"
 fi
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
+if [ "$lifecycle" = 1 ]; then
+  [ -n "$page" ] || page="$root/examples/lifecycle.html"
+  mkdir -p "$out" && out=$(cd "$out" && pwd)
+  run_lifecycle
+  exit $?
+fi
+[ -n "$page" ] || page="$root/examples/upload.html"
 cmake --build "$build" -j2 --target ZumiPictavoUpdateSvr Orvanedl brimcore sample_installer logview update_run \
   npZumiPictavoEx ZumiPictavoExFixture pagehost
 

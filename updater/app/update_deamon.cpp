@@ -220,11 +220,19 @@ int UpdateDeamon::VerifyTarget() {
   return UPDATE_OK;
 }
 
+// A wait of up to ten minutes is told in the records, so whoever watches
+// the service sees why nothing happens.
 int UpdateDeamon::WaitForControl() {
-  while (MutexExists(kControlMutex)) {
+  if (!MutexExists(kControlMutex)) return UPDATE_OK;
+  LogPrint(LOG_MODULE_BRIMLIB, L"WaitForControl: the upload control is running, waiting.");
+  do {
     Sleep(static_cast<DWORD>(m_nWaitInterval));
-    if (--m_nWaitTries <= 0) return UPDATE_CONTROL_RUNNING;
-  }
+    if (--m_nWaitTries <= 0) {
+      LogPrint(LOG_MODULE_BRIMLIB, L"WaitForControl: the upload control still runs, giving up.");
+      return UPDATE_CONTROL_RUNNING;
+    }
+  } while (MutexExists(kControlMutex));
+  LogPrint(LOG_MODULE_BRIMLIB, L"WaitForControl: the upload control has ended.");
   return UPDATE_OK;
 }
 
