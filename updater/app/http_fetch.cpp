@@ -150,9 +150,10 @@ void CHttpFetch::Reset() {
   m_strValidator.clear();
   m_bRanged = false;
   m_bAnswerRefused = false;
-  m_pBuffer.reset();
+  m_strBuffer = std::string();
   m_nCapacity = 0;
   m_nSize = 0;
+  m_nAllocations = 0;
   m_hCurl = nullptr;
 }
 
@@ -160,14 +161,19 @@ uint32_t CHttpFetch::Get(const std::string& strUrl, std::string& strBody) {
   if (strUrl.empty() || m_bBusy) return FETCH_FAILED;
   m_bBusy = true;
   m_strUrl = strUrl;
+  m_nAllocations = 0;
 
   CURLcode result = RunTransfer();
 
-  bool dataArrived = false;
-  if (m_pBuffer && m_nSize != 0) {
-    strBody.assign(reinterpret_cast<const char*>(m_pBuffer.get()), m_nSize);
-    dataArrived = true;
+  // The buffer itself becomes the body: no copy of a large download.
+  const bool dataArrived = m_nSize != 0;
+  if (dataArrived) {
+    m_strBuffer.resize(m_nSize);
+    strBody.swap(m_strBuffer);
   }
+  m_strBuffer = std::string();
+  m_nCapacity = 0;
+  m_nSize = 0;
   m_bBusy = false;
 
   if (dataArrived && (result == CURLE_OK || result == CURLE_PARTIAL_FILE)) return FETCH_OK;
@@ -296,6 +302,7 @@ bool CHttpFetch::OnFinalHeaders() {
       case ResumeAnswer::kContinue:
         LogPrint(LOG_MODULE_MAIN, L"HTTP fetch: the host sends the rest from byte %lu (206)",
                  static_cast<unsigned long>(m_nSize));
+        ReserveAnnouncedLength();
         return true;
       case ResumeAnswer::kRestart:
         LogPrint(LOG_MODULE_MAIN, L"HTTP fetch: the host sends the whole body again");
@@ -308,6 +315,7 @@ bool CHttpFetch::OnFinalHeaders() {
     }
   }
   m_strValidator = CanResume(m_headers) ? ResumeValidator(m_headers) : std::string();
+  ReserveAnnouncedLength();
   return true;
 }
 
@@ -359,45 +367,38 @@ size_t CHttpFetch::OnWriteData(void* pData, size_t nSize, size_t nCount, void* p
 
 bool CHttpFetch::AppendData(const void* pData, uint32_t nLength) {
   if (pData == nullptr || nLength == 0) return false;
-  if (!m_pBuffer) {
-    m_pBuffer.reset(new (std::nothrow) unsigned char[kGrowStep]);
-    if (!m_pBuffer) return false;
-    m_nCapacity = kGrowStep;
-    m_nSize = 0;
-    ReserveAnnouncedLength();
-  }
   uint64_t required = static_cast<uint64_t>(m_nSize) + nLength;
-  if (required > m_nCapacity && !Grow(required)) return false;
-  std::memcpy(m_pBuffer.get() + m_nSize, pData, nLength);
+  if (required > m_nCapacity && !Reallocate(GrownReceiveCapacity(m_nCapacity, required))) {
+    return false;
+  }
+  std::memcpy(&m_strBuffer[m_nSize], pData, nLength);
   m_nSize += nLength;
   return true;
 }
 
-// Sizes the buffer for the body the server announced, so a large download
-// is received without copying; the limit and the step still apply.
+// Sizes the buffer once for the whole body when the response announced its
+// length (for the rest of an interrupted body, what was kept counts too), so
+// a large download arrives without copies. Without a length the buffer grows
+// as blocks arrive; a buffer that cannot be had here is no failure either.
 void CHttpFetch::ReserveAnnouncedLength() {
-  if (m_hCurl == nullptr) return;
-  curl_off_t announced = -1;
-  if (curl_easy_getinfo(m_hCurl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) != CURLE_OK) {
-    return;
-  }
-  uint32_t capacity = AnnouncedReceiveCapacity(announced, m_nCapacity);
-  if (capacity == 0) return;
-  std::unique_ptr<unsigned char[]> reserved(new (std::nothrow) unsigned char[capacity]);
-  if (!reserved) return;  // growing block by block still works
-  m_pBuffer = std::move(reserved);
-  m_nCapacity = capacity;
+  uint32_t capacity = AnnouncedReceiveCapacity(m_nSize, m_headers.contentLength, m_nCapacity);
+  if (capacity != 0) Reallocate(capacity);
 }
 
-// Grows geometrically, in whole multiples of the step, never beyond the limit.
-bool CHttpFetch::Grow(uint64_t nRequired) {
-  uint32_t capacity = GrownReceiveCapacity(m_nCapacity, nRequired);
-  if (capacity == 0) return false;
-  std::unique_ptr<unsigned char[]> grown(new (std::nothrow) unsigned char[capacity]);
-  if (!grown) return false;
-  std::memcpy(grown.get(), m_pBuffer.get(), m_nSize);
-  m_pBuffer = std::move(grown);
-  m_nCapacity = capacity;
+// Moves what was received into a buffer of `nCapacity` bytes; false (the
+// buffer unchanged) for 0 or when the memory cannot be had.
+bool CHttpFetch::Reallocate(uint32_t nCapacity) {
+  if (nCapacity == 0) return false;
+  std::string buffer;
+  try {
+    buffer.resize(nCapacity);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  if (m_nSize != 0) std::memcpy(&buffer[0], m_strBuffer.data(), m_nSize);
+  m_strBuffer.swap(buffer);
+  m_nCapacity = nCapacity;
+  ++m_nAllocations;
   return true;
 }
 
