@@ -14,7 +14,7 @@ failed=0
 for runner in "$root"/bench/*/run.sh; do
   name=$(basename "$(dirname "$runner")")
   echo "== $name"
-  output=$(bash "$runner" "$build" 2>&1 | tr -d '\r' | tee /dev/stderr; exit "${PIPESTATUS[0]}")
+  output=$(bash "$runner" "$build" 2>&1 | tr -d '\r' | tee -a /dev/stderr; exit "${PIPESTATUS[0]}")
   status=$?
   python3 "$summarize" add "$results" "$name" "$status" <<<"$output" || failed=1
 done
