@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <new>
 
 #include "app/receive_buffer_rules.h"
@@ -152,7 +153,6 @@ void CHttpFetch::Reset() {
   m_bAnswerRefused = false;
   m_strBuffer = std::string();
   m_nCapacity = 0;
-  m_nSize = 0;
   m_nAllocations = 0;
   m_hCurl = nullptr;
 }
@@ -166,14 +166,10 @@ uint32_t CHttpFetch::Get(const std::string& strUrl, std::string& strBody) {
   CURLcode result = RunTransfer();
 
   // The buffer itself becomes the body: no copy of a large download.
-  const bool dataArrived = m_nSize != 0;
-  if (dataArrived) {
-    m_strBuffer.resize(m_nSize);
-    strBody.swap(m_strBuffer);
-  }
+  const bool dataArrived = !m_strBuffer.empty();
+  if (dataArrived) strBody.swap(m_strBuffer);
   m_strBuffer = std::string();
   m_nCapacity = 0;
-  m_nSize = 0;
   m_bBusy = false;
 
   if (dataArrived && (result == CURLE_OK || result == CURLE_PARTIAL_FILE)) return FETCH_OK;
@@ -195,7 +191,7 @@ CURLcode CHttpFetch::RunTransfer() {
     if (!MayResume(result, elapsedMs, budgetMs) || elapsedMs + waitMs >= budgetMs) break;
     LogPrint(LOG_MODULE_MAIN,
              L"HTTP fetch: interrupted after %lu bytes (libcurl %d); try %d for the rest in %lu ms",
-             static_cast<unsigned long>(m_nSize), static_cast<int>(result), nTry,
+             static_cast<unsigned long>(Size()), static_cast<int>(result), nTry,
              static_cast<unsigned long>(waitMs));
     Sleep(waitMs);
     const CURLcode interruption = result;
@@ -238,7 +234,7 @@ CURLcode CHttpFetch::RunOneTransfer(uint32_t nTimeLeftMs, bool bRanged) {
   if (result != CURLE_OK && result != CURLE_FUNCTION_NOT_FOUND) return result;
   CurlList ranges;
   if (bRanged) {
-    ranges = RangeHeaders(m_nSize, m_strValidator);
+    ranges = RangeHeaders(Size(), m_strValidator);
     if (!ranges) return CURLE_OUT_OF_MEMORY;
   }
   CurlOptions options(curl);
@@ -298,15 +294,15 @@ bool CHttpFetch::OnFinalHeaders() {
   bool interim = status / 100 == 1 || (status / 100 == 3 && !m_bHeader);
   if (interim) return true;
   if (m_bRanged) {
-    switch (ClassifyResumeAnswer(m_headers, m_nSize, m_strValidator)) {
+    switch (ClassifyResumeAnswer(m_headers, Size(), m_strValidator)) {
       case ResumeAnswer::kContinue:
         LogPrint(LOG_MODULE_MAIN, L"HTTP fetch: the host sends the rest from byte %lu (206)",
-                 static_cast<unsigned long>(m_nSize));
+                 static_cast<unsigned long>(Size()));
         ReserveAnnouncedLength();
         return true;
       case ResumeAnswer::kRestart:
         LogPrint(LOG_MODULE_MAIN, L"HTTP fetch: the host sends the whole body again");
-        m_nSize = 0;
+        m_strBuffer.clear();  // its capacity stays
         break;
       default:
         LogPrint(LOG_MODULE_MAIN, L"HTTP fetch: no rest of the body (status %ld)", status);
@@ -367,12 +363,11 @@ size_t CHttpFetch::OnWriteData(void* pData, size_t nSize, size_t nCount, void* p
 
 bool CHttpFetch::AppendData(const void* pData, uint32_t nLength) {
   if (pData == nullptr || nLength == 0) return false;
-  uint64_t required = static_cast<uint64_t>(m_nSize) + nLength;
+  uint64_t required = static_cast<uint64_t>(Size()) + nLength;
   if (required > m_nCapacity && !Reallocate(GrownReceiveCapacity(m_nCapacity, required))) {
     return false;
   }
-  std::memcpy(&m_strBuffer[m_nSize], pData, nLength);
-  m_nSize += nLength;
+  m_strBuffer.append(static_cast<const char*>(pData), nLength);
   return true;
 }
 
@@ -381,22 +376,20 @@ bool CHttpFetch::AppendData(const void* pData, uint32_t nLength) {
 // a large download arrives without copies. Without a length the buffer grows
 // as blocks arrive; a buffer that cannot be had here is no failure either.
 void CHttpFetch::ReserveAnnouncedLength() {
-  uint32_t capacity = AnnouncedReceiveCapacity(m_nSize, m_headers.contentLength, m_nCapacity);
+  uint32_t capacity = AnnouncedReceiveCapacity(Size(), m_headers.contentLength, m_nCapacity);
   if (capacity != 0) Reallocate(capacity);
 }
 
-// Moves what was received into a buffer of `nCapacity` bytes; false (the
-// buffer unchanged) for 0 or when the memory cannot be had.
+// Moves what was received into a buffer of `nCapacity` bytes, which are not
+// written before data arrives; false (the buffer unchanged) for 0 or when
+// the memory cannot be had.
 bool CHttpFetch::Reallocate(uint32_t nCapacity) {
   if (nCapacity == 0) return false;
-  std::string buffer;
   try {
-    buffer.resize(nCapacity);
-  } catch (const std::bad_alloc&) {
+    m_strBuffer.reserve(nCapacity);
+  } catch (const std::exception&) {
     return false;
   }
-  if (m_nSize != 0) std::memcpy(&buffer[0], m_strBuffer.data(), m_nSize);
-  m_strBuffer.swap(buffer);
   m_nCapacity = nCapacity;
   ++m_nAllocations;
   return true;

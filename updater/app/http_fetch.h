@@ -65,7 +65,7 @@ class CHttpFetch {
   const std::wstring& ProxyReason() const { return m_proxy.reason; }
   // The receive buffer (empty again once Get has handed it over).
   uint32_t Capacity() const { return m_nCapacity; }
-  uint32_t Size() const { return m_nSize; }
+  uint32_t Size() const { return static_cast<uint32_t>(m_strBuffer.size()); }
   // How often the last Get allocated a receive buffer.
   uint32_t Allocations() const { return m_nAllocations; }
 
@@ -89,9 +89,8 @@ class CHttpFetch {
   void ReserveAnnouncedLength();
   bool Reallocate(uint32_t nCapacity);
 
-  std::string m_strBuffer;  // m_nCapacity bytes, the first m_nSize received
+  std::string m_strBuffer;  // what was received, in room for m_nCapacity bytes
   uint32_t m_nCapacity;
-  uint32_t m_nSize;
   uint32_t m_nAllocations;
   CURL* m_hCurl;
 
