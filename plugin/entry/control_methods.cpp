@@ -96,8 +96,8 @@ constexpr Rule B = Rule::Flag;
 constexpr Rule S = Rule::String;
 
 // Class, IPictavoEx operation (also the script name), out rule, argument rules;
-// in registration order. The operations' vtable positions are pinned by
-// control/pictavoex_slots.c.
+// in registration order. The build holds this table against the control's IDL
+// (control/idl_tables.py), which also pins the operations' vtable positions.
 #define UPLOAD_CTRL_METHODS(X)                                                     \
   X(UploadCtrlInit, Init, None)                                                    \
   X(UploadCtrlSetMD5FileSize, SetMD5FileSize, None, N)                             \
