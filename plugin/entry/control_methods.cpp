@@ -5,7 +5,7 @@
 
 #include "entry/browser_funcs.h"
 #include "entry/np_convert.h"
-#include "support/scoped_com.h"
+#include "owners/scoped_com.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include "entry/control_methods.h"
 #include "entry/module.h"
 #include "entry/np_convert.h"
+#include "owners/failure.h"
 #include "support/write_log.h"
 
 namespace {
@@ -82,7 +83,7 @@ void CMyAdapter::OnDetach() {
 
 void CMyAdapter::DisconnectEvents() {
   // The connection counts as ended whatever the control answers.
-  if (m_pControl) DispEventUnadvise(m_pControl.Get());
+  if (m_pControl) LOG_IF_FAILED(DispEventUnadvise(m_pControl.Get()));
   m_typeInfo.Clear();
 }
 
@@ -123,20 +124,18 @@ HRESULT CMyAdapter::CreateAxControl() {
   }
   // A control without a working connection point still serves its methods:
   // the sink then stays unconnected and the result is the creation's.
-  DispEventAdvise(m_pControl.Get());
+  LOG_IF_FAILED(DispEventAdvise(m_pControl.Get()));
   return hr;
 }
 
 HRESULT CMyAdapter::HostControl() {
   Microsoft::WRL::ComPtr<IAxWinHostWindow> container;
-  HRESULT hr = axhost::GetHost(m_hHostWnd, &container);
-  if (FAILED(hr)) return hr;
+  RETURN_IF_FAILED(axhost::GetHost(m_hHostWnd, &container));
   LPOLESTR clsid = nullptr;
-  hr = StringFromCLSID(CLSID_PictavoEx, &clsid);
-  if (FAILED(hr)) return hr;
-  hr = container->CreateControl(clsid, m_hHostWnd, nullptr);
+  RETURN_IF_FAILED(StringFromCLSID(CLSID_PictavoEx, &clsid));
+  const HRESULT hr = container->CreateControl(clsid, m_hHostWnd, nullptr);
   CoTaskMemFree(clsid);
-  if (FAILED(hr)) return hr;
+  RETURN_IF_FAILED(hr);
   return axhost::QueryControl(m_hHostWnd, IID_IPictavoEx,
                               reinterpret_cast<void**>(m_pControl.ReleaseAndGetAddressOf()));
 }
