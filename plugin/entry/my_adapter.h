@@ -67,8 +67,6 @@ class CMyAdapter : public CPlugin, public CZumiPictavoExEvent {
 
   Microsoft::WRL::ComPtr<IPictavoEx> m_pControl;
   HWND m_hHostWnd = nullptr;
-  char m_szReserved1[256] = {};
-  char m_szReserved2[256] = {};
   std::map<NPIdentifier, std::unique_ptr<npMethod>> methodTable;
   std::map<NPIdentifier, std::unique_ptr<npProperty>> propertyTable;
 };
