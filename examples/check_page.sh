@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Runs PAGE in the page host with the plug-in and the control's stand-in of
-# BUILD_DIR and compares the events it prints (its "event ..." lines) with
-# EXPECTED, line by line. Any difference is printed and fails, as does a page
-# that does not run to its end.
+# Runs PAGE in the page host, as served from the maker's site, with the
+# plug-in and the control's stand-in of BUILD_DIR and compares the events it
+# prints (its "event ..." lines) with EXPECTED, line by line. Any difference
+# is printed and fails, as does a page that does not run to its end.
 #
 #   examples/check_page.sh BUILD_DIR PAGE EXPECTED
 set -euo pipefail
@@ -13,7 +13,7 @@ trap 'rm -f "$output"; "$build/wine-run.sh" regsvr32 /u /s "$(dos "$build/bin/Zu
 "$build/wine-run.sh" regsvr32 /s "$(dos "$build/bin/ZumiPictavoEx.dll")"
 status=0
 "$build/wine-run.sh" "$build/bin/pagehost.exe" --dll "$(dos "$build/bin/npZumiPictavoEx.dll")" \
-  --timeout 60 "$(dos "$page")" >"$output" 2>&1 || status=$?
+  --timeout 60 --origin https://www.orvane.com "$(dos "$page")" >"$output" 2>&1 || status=$?
 cat "$output"
 if [ "$status" != 0 ]; then
   echo "the page host ended with status $status" >&2

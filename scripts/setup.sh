@@ -16,6 +16,10 @@ packages=(
   xvfb xauth x11-apps imagemagick fonts-wqy-zenhei
   # A real proxy server in front of the loopback update host (scripts/run.sh).
   tinyproxy
+  # The update host of scripts/run.sh, started and stopped by the command.
+  nginx-light
+  # Real installers of the upload control's stand-in (tests/fixtures/installer).
+  nsis
   cmake ninja-build make python3 dpkg-dev file clang-format googletest
   # The native, sanitised build of the platform-free core and its fuzz targets.
   clang clang-14 libfuzzer-14-dev libclang-rt-14-dev

@@ -91,6 +91,7 @@ int wmain(int argc, wchar_t** argv) {
   options.page = argv[1];
   options.dll = testsupport::BinaryPath(L"npZumiPictavoEx.dll");
   options.timeoutSeconds = 600;
+  options.origin = "https://www.orvane.com";  // a page of the maker's site
   const int status = pagehost::RunPage(options, InstallBench);
   g_fixture = nullptr;
   return status == 0 && g_reported ? 0 : 1;

@@ -45,3 +45,20 @@ void NPN_ReleaseVariantValue(NPVariant* variant) {
 void* NPN_MemAlloc(uint32_t size) {
   return g_browser.memalloc ? g_browser.memalloc(size) : nullptr;
 }
+
+void NPN_MemFree(void* ptr) {
+  if (g_browser.memfree && ptr) g_browser.memfree(ptr);
+}
+
+NPError NPN_GetValue(NPP instance, NPNVariable variable, void* value) {
+  return g_browser.getvalue ? g_browser.getvalue(instance, variable, value) : NPERR_GENERIC_ERROR;
+}
+
+bool NPN_GetProperty(NPP npp, NPObject* obj, NPIdentifier propertyName, NPVariant* result) {
+  return g_browser.getproperty && obj && g_browser.getproperty(npp, obj, propertyName, result);
+}
+
+// The browser copies the message.
+void NPN_SetException(NPObject* obj, const NPUTF8* message) {
+  if (g_browser.setexception && message) g_browser.setexception(obj, message);
+}

@@ -16,6 +16,10 @@ bool NPN_InvokeDefault(NPP npp, NPObject* obj, const NPVariant* args, uint32_t a
                        NPVariant* result);
 void NPN_ReleaseVariantValue(NPVariant* variant);
 void* NPN_MemAlloc(uint32_t size);
+void NPN_MemFree(void* ptr);
+NPError NPN_GetValue(NPP instance, NPNVariable variable, void* value);
+bool NPN_GetProperty(NPP npp, NPObject* obj, NPIdentifier propertyName, NPVariant* result);
+void NPN_SetException(NPObject* obj, const NPUTF8* message);
 
 // Owns the value of one variant and releases it with NPN_ReleaseVariantValue.
 class ScopedNPVariant {

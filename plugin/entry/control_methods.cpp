@@ -5,6 +5,7 @@
 
 #include "entry/browser_funcs.h"
 #include "entry/np_convert.h"
+#include "entry/refusal.h"
 #include "owners/scoped_com.h"
 
 namespace {
@@ -19,6 +20,7 @@ struct InValue;
 
 template <>
 struct InValue<Rule::Number> {
+  static constexpr refusal::Expect kExpect = refusal::Expect::Number;
   static bool Accepts(const NPVariant& v) { return npconv::AcceptsNumber(v); }
   void Load(const NPVariant& v) { value = npconv::NumberIn(v); }
   long Pass() const { return value; }
@@ -27,6 +29,7 @@ struct InValue<Rule::Number> {
 
 template <>
 struct InValue<Rule::Flag> {
+  static constexpr refusal::Expect kExpect = refusal::Expect::Flag;
   static bool Accepts(const NPVariant& v) { return npconv::AcceptsBool(v); }
   void Load(const NPVariant& v) { value = npconv::BoolIn(v); }
   long Pass() const { return value; }
@@ -35,6 +38,7 @@ struct InValue<Rule::Flag> {
 
 template <>
 struct InValue<Rule::String> {
+  static constexpr refusal::Expect kExpect = refusal::Expect::String;
   static bool Accepts(const NPVariant& v) { return npconv::AcceptsString(v); }
   void Load(const NPVariant& v) { value = ScopedBstr(npconv::StringIn(v)); }
   BSTR Pass() const { return value.Get(); }
@@ -43,36 +47,50 @@ struct InValue<Rule::String> {
 
 // A script method bound to one IPictavoEx operation: exact argument count,
 // every argument checked before any is converted, HRESULT >= 0 is success.
+// Each refusal records its reason under the method's script name.
 template <auto Method, Out O, Rule... Rules>
 class CtrlForwarder : public npCtrlMethod<IPictavoEx> {
  public:
-  using npCtrlMethod::npCtrlMethod;
+  CtrlForwarder(IPictavoEx** control, const char* name) : npCtrlMethod(control), m_name(name) {}
 
   bool Invoke(const NPVariant* args, uint32_t argCount, NPVariant* result) override {
-    if (argCount != sizeof...(Rules)) return false;
+    if (argCount != sizeof...(Rules))
+      return refusal::Refuse(refusal::ArgumentCount(m_name, sizeof...(Rules), argCount));
     IPictavoEx* control = Control();
-    if (!control) return false;
+    if (!control) return refusal::Refuse(refusal::NoControl(m_name));
     if (sizeof...(Rules) > 0 && !args) return false;
     return Forward(control, args, result, std::make_index_sequence<sizeof...(Rules)>{});
   }
 
  private:
   template <size_t... I>
-  static bool Forward(IPictavoEx* control, const NPVariant* args, NPVariant* result,
-                      std::index_sequence<I...>) {
+  bool Forward(IPictavoEx* control, const NPVariant* args, NPVariant* result,
+               std::index_sequence<I...>) const {
     (void)args;
-    if (!(InValue<Rules>::Accepts(args[I]) && ...)) return false;
+    // The first argument its rule refuses, counted from 1.
+    size_t refused = 0;
+    if (!((InValue<Rules>::Accepts(args[I]) || (refused = I + 1, false)) && ...)) {
+      constexpr refusal::Expect kExpected[] = {InValue<Rules>::kExpect..., refusal::Expect::Number};
+      return refusal::Refuse(refusal::ArgumentType(m_name, refused, kExpected[refused - 1]));
+    }
     std::tuple<InValue<Rules>...> in;
     (std::get<I>(in).Load(args[I]), ...);
+    HRESULT hr;
     if constexpr (O == Out::None) {
-      return SUCCEEDED((control->*Method)(std::get<I>(in).Pass()...));
+      hr = (control->*Method)(std::get<I>(in).Pass()...);
+      if (FAILED(hr)) return Failed(hr);
+      return true;
     } else if constexpr (O == Out::String) {
       ScopedBstr out;
-      if (FAILED((control->*Method)(std::get<I>(in).Pass()..., out.Receive()))) return false;
-      return !result || npconv::StringOut(out.Get(), &NPN_MemAlloc, result);
+      hr = (control->*Method)(std::get<I>(in).Pass()..., out.Receive());
+      if (FAILED(hr)) return Failed(hr);
+      if (result && !npconv::StringOut(out.Get(), &NPN_MemAlloc, result))
+        return refusal::Refuse(refusal::NoMemory(m_name));
+      return true;
     } else {
       long out = 0;
-      if (FAILED((control->*Method)(std::get<I>(in).Pass()..., &out))) return false;
+      hr = (control->*Method)(std::get<I>(in).Pass()..., &out);
+      if (FAILED(hr)) return Failed(hr);
       if (result) {
         if (O == Out::Int)
           npconv::IntOut(out, result);
@@ -82,13 +100,19 @@ class CtrlForwarder : public npCtrlMethod<IPictavoEx> {
       return true;
     }
   }
+
+  bool Failed(HRESULT hr) const { return refusal::Refuse(refusal::ControlFailure(m_name, hr)); }
+
+  const char* m_name;
 };
 
 // Registered so that script sees the name, but it never succeeds.
 class UploadCtrlEditUploadFile final : public npCtrlMethod<IPictavoEx> {
  public:
   using npCtrlMethod::npCtrlMethod;
-  bool Invoke(const NPVariant*, uint32_t, NPVariant*) override { return false; }
+  bool Invoke(const NPVariant*, uint32_t, NPVariant*) override {
+    return refusal::Refuse(refusal::NotAvailable("EditUploadFile"));
+  }
 };
 
 constexpr Rule N = Rule::Number;
@@ -231,7 +255,7 @@ constexpr BagSetting kBagSettings[] = {
 
 void CreateControlMethods(IPictavoEx** control, const MethodSink& add) {
 #define REGISTER_UPLOAD_CTRL(Class, Operation, ...) \
-  add(#Operation, std::make_unique<Class>(control));
+  add(#Operation, std::make_unique<Class>(control, #Operation));
 #define EDIT_UPLOAD_FILE add("EditUploadFile", std::make_unique<UploadCtrlEditUploadFile>(control));
   UPLOAD_CTRL_METHODS(REGISTER_UPLOAD_CTRL)
 #undef EDIT_UPLOAD_FILE

@@ -64,7 +64,7 @@ class npBagProperty : public npCtrlProperty<IPictavoEx> {
   npBagProperty(IPictavoEx** control, std::unique_ptr<CPropertyBag> bag)
       : npCtrlProperty(control), m_pBag(std::move(bag)) {}
   bool Set(const NPVariant* value) override;
-  bool Get(NPVariant*) override { return false; }
+  bool Get(NPVariant*) override;
 
  private:
   std::unique_ptr<CPropertyBag> m_pBag;

@@ -23,6 +23,8 @@ class CPropertyBag : public IPropertyBag {
   virtual HRESULT ReadValue(const char* text, uint32_t length, VARIANT* var);
   virtual long Reserved() { return 0; }
 
+  // The setting's name, which is also the bag's.
+  const char* Name() const { return m_szName; }
   // The script value that the current Load delivers; null when none.
   void SetPending(const NPVariant* value) { m_pPending = value; }
 

@@ -1,9 +1,11 @@
 #include "entry/scriptable_object.h"
 
 #include <new>
+#include <string>
 
 #include "entry/browser_funcs.h"
 #include "entry/plugin.h"
+#include "entry/refusal.h"
 
 namespace {
 
@@ -95,10 +97,14 @@ bool ScriptablePluginObject::HasMethod(NPIdentifier name) {
   return m_pPlugin && m_pPlugin->HasMethod(name);
 }
 
+// A call that reaches the instance may run page script (through control
+// events) before it returns; reasons recorded by the calls made meanwhile
+// are taken by those calls, so what is left afterwards is this call's.
 bool ScriptablePluginObject::Invoke(NPIdentifier name, const NPVariant* args, uint32_t argCount,
                                     NPVariant* result) {
-  if (name == g_addEventListenerId) return AddEventListener(args, argCount);
-  return m_pPlugin && m_pPlugin->Invoke(name, args, argCount, result);
+  refusal::Take();
+  if (name == g_addEventListenerId) return Report(AddEventListener(args, argCount));
+  return Report(m_pPlugin && m_pPlugin->Invoke(name, args, argCount, result));
 }
 
 bool ScriptablePluginObject::InvokeDefault(const NPVariant*, uint32_t, NPVariant* result) {
@@ -111,16 +117,27 @@ bool ScriptablePluginObject::HasProperty(NPIdentifier name) {
 }
 
 bool ScriptablePluginObject::GetProperty(NPIdentifier name, NPVariant* result) {
-  return m_pPlugin && m_pPlugin->GetProperty(name, result);
+  refusal::Take();
+  return Report(m_pPlugin && m_pPlugin->GetProperty(name, result));
 }
 
 bool ScriptablePluginObject::SetProperty(NPIdentifier name, const NPVariant* value) {
-  return m_pPlugin && m_pPlugin->SetProperty(name, value);
+  refusal::Take();
+  return Report(m_pPlugin && m_pPlugin->SetProperty(name, value));
+}
+
+// Only a failed call gets an exception: a browser throws a pending one even
+// from a call that returned true.
+bool ScriptablePluginObject::Report(bool succeeded) {
+  const std::string reason = refusal::Take();
+  if (!succeeded && !reason.empty()) NPN_SetException(this, reason.c_str());
+  return succeeded;
 }
 
 bool ScriptablePluginObject::AddEventListener(const NPVariant* args, uint32_t argCount) {
   if (!m_pPlugin) return true;
-  if (argCount < 3 || !args) return false;
+  if (argCount < 3 || !args)
+    return refusal::Refuse(refusal::ArgumentCount("AddEventListener", 3, argCount));
   if (args[0].type == NPVariantType_String && args[1].type == NPVariantType_Object)
     m_pPlugin->AddEventListener(&args[0].value.stringValue, args[1].value.objectValue);
   return true;

@@ -52,6 +52,8 @@ class ScriptablePluginObject : public ScriptablePluginObjectBase {
 
  private:
   bool AddEventListener(const NPVariant* args, uint32_t argCount);
+  // Hands the reason of a refused call to the browser as its exception.
+  bool Report(bool succeeded);
 
   CPlugin* m_pPlugin = nullptr;
 };

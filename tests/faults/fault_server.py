@@ -20,6 +20,12 @@ Paths (the last path segment decides; anything else is the installer):
     stall      the installer announced, 1000 bytes, a pause of 2 s, then closed
     truncate   the installer announced, half of it sent, then closed
     reset      the installer announced, 1000 bytes, then a TCP reset
+               (both with Accept-Ranges: bytes and an ETag: a Range request
+               whose If-Range matches gets the rest, 206, whole)
+    truncate-no-ranges, reset-no-ranges   the same without ranges
+    reset-every-try   as reset, and each ranged answer breaks the same way
+               (the engine stand-in's requests for the ranged paths get no
+               answer, so that the service's own fetch resumes)
     loop       302 to .../loop/<n+1>, without end
     big        an announced body one byte over the fetch's receive limit
                (the engine stand-in's requests for these two get no answer)
@@ -42,6 +48,8 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from flow_server import call_behind_proxies  # noqa: E402  (tinyproxy in front of a host)
 
 RECEIVE_LIMIT = 102400000
+ENTITY_TAG = '"installer-1"'
+RANGED = ("truncate", "reset", "reset-every-try")
 CHUNK = bytes(range(256)) * 4096
 
 
@@ -84,7 +92,7 @@ def make_handler(installer, requests_path, lock):
 
         def route(self, parts):
             last = parts[-1] if parts else ""
-            if last in ("loop", "big") and "Orvanedl" in self.headers.get("User-Agent", ""):
+            if last in ("loop", "big") + RANGED and "Orvanedl" in self.headers.get("User-Agent", ""):
                 # The engine stand-in fails at once, so the service's own
                 # fetch meets the fault.
                 self.close_connection = True
@@ -94,7 +102,12 @@ def make_handler(installer, requests_path, lock):
             if len(parts) >= 2 and parts[-2] == "loop" and last.isdigit():
                 return self.loop(int(last))
             handler = {
-                "stall": self.stall, "truncate": self.truncate, "reset": self.reset,
+                "stall": self.stall,
+                "truncate": lambda: self.ranged(self.truncate),
+                "reset": lambda: self.ranged(self.reset),
+                "reset-every-try": lambda: self.ranged(self.reset, every_try=True),
+                "truncate-no-ranges": lambda: self.truncate(0),
+                "reset-no-ranges": lambda: self.reset(0),
                 "loop": lambda: self.loop(0), "big": self.big,
                 "404": lambda: self.body(404, b"<html><body>not found</body></html>"),
                 "500": lambda: self.body(500, b"<html><body>server error</body></html>"),
@@ -107,14 +120,32 @@ def make_handler(installer, requests_path, lock):
             self.wfile.flush()
             time.sleep(2)
 
-        def truncate(self):
-            self.head(200, len(payload))
-            self.wfile.write(payload[: len(payload) // 2])
+        def ranged(self, fault, every_try=False):
+            """The installer from the byte a matching Range asks for; the
+            whole body (and with every_try a ranged one too) meets the fault."""
+            asked = self.headers.get("Range", "")
+            start = 0
+            if (asked.startswith("bytes=") and asked.endswith("-") and asked[6:-1].isdigit()
+                    and self.headers.get("If-Range") == ENTITY_TAG
+                    and int(asked[6:-1]) < len(payload)):
+                start = int(asked[6:-1])
+            extra = [("Accept-Ranges", "bytes"), ("ETag", ENTITY_TAG)]
+            if start:
+                extra.append(("Content-Range",
+                              "bytes %d-%d/%d" % (start, len(payload) - 1, len(payload))))
+            if start and not every_try:
+                return self.body(206, payload[start:], extra)
+            fault(start, extra)
 
-        def reset(self):
-            self.head(200, len(payload))
-            self.wfile.write(payload[:1000])
+        def truncate(self, start, extra=()):
+            self.head(206 if start else 200, len(payload) - start, extra)
+            self.wfile.write(payload[start:start + (len(payload) - start) // 2])
+
+        def reset(self, start, extra=()):
+            self.head(206 if start else 200, len(payload) - start, extra)
+            self.wfile.write(payload[start:start + 1000])
             self.wfile.flush()
+            time.sleep(0.3)  # the bytes sent reach the client before the reset
             self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER,
                                        struct.pack("ii", 1, 0))
             self.connection.close()

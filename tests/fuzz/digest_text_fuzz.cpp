@@ -1,5 +1,6 @@
-// Digest text: the hexadecimal form of the input bytes, and the comparison
-// of two texts (the input's halves, read as UTF-16LE).
+// Digest text: the hexadecimal form of the input bytes, the comparison of
+// two texts (the input's halves, read as UTF-16LE) and the function the
+// first one names.
 #include "app/digest_text.h"
 #include "fuzz_input.h"
 
@@ -39,5 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(IsSameDigestText(first, second) == same);
   FUZZ_CHECK(IsSameDigestText(second, first) == same);
   FUZZ_CHECK(IsSameDigestText(first, first));
+
+  const DigestKind kind = DigestKindOf(first);
+  FUZZ_CHECK((kind == DigestKind::kMd5) == (first.size() == 32));
+  FUZZ_CHECK((kind == DigestKind::kSha256) == (first.size() == 64));
   return 0;
 }

@@ -89,6 +89,8 @@ digest_text = {
     "latin_capital": u16("\u00c4\u00e4"),
     "empty": b"",
     "digest_bytes": bytes([0x00, 0x0F, 0xA0, 0xFF]),
+    "sha256_upper_lower": u16("BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD"
+                              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"),
 }
 
 registry_text = {
@@ -112,6 +114,16 @@ receive_buffer = {
     "announced": blocks(1000000, 16384, 16384, 16384),
     "beyond_limit": blocks(-1, 50000000, 50000000, 2400000, 1),
     "announced_beyond_limit": blocks(1 << 40, 102400000),
+}
+
+resume_headers = {
+    "full_with_tag": b'HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nETag: "v1"\r\n'
+                     b"Content-Length: 100\r\n\r\n",
+    "partial_dated": b"HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 50-99/100\r\n"
+                     b"Last-Modified: Wed, 09 Dec 2026 10:00:00 GMT\r\n\r\n",
+    "redirect_weak": b'HTTP/1.1 302 Found\r\nETag: W/"weak"\r\nAccept-Ranges: none\r\n'
+                     b"HTTP/1.1 200 OK\r\n",
+    "script_answer": b"SOCKS 10.0.0.1:1080; PROXY proxy.example:8080; DIRECT",
 }
 
 
@@ -160,14 +172,31 @@ file_rename = {
     "rename_empty_name": b"C:\\a\\b.tmp\n\0",
 }
 
+site_rules = {
+    "maker": b"https://orvane.com",
+    "maker_subdomain_port": b"HTTP://Photos.ZumiPictavo.COM:8080/up.html?x#y",
+    "foreign": b"https://photos.example.net",
+    "file_page": b"file:///Z:/pages/upload.html",
+    "file_entry": b"file://",
+    "ipv6": b"http://[::1]:8080/",
+    "pattern": b"https://*.example.com",
+    "pattern_top_level": b"https://*.com",
+    "any": b" * ",
+    "user_info": b"https://user@orvane.com/",
+    "port_range": b"https://orvane.com:65536",
+    "multi_string": u16("https://*.example.com\0http://localhost:8080\0\0"),
+}
+
 corpora = {
     "conversions": conversions,
     "bag_integer": bag_integer,
+    "site_rules": site_rules,
     "update_params": update_params,
     "url_check": url_check,
     "digest_text": digest_text,
     "registry_text": registry_text,
     "receive_buffer": receive_buffer,
+    "resume_headers": resume_headers,
     "log_record": log_record,
     "record_builders": record_builders,
     "file_rename": file_rename,

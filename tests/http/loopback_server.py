@@ -18,6 +18,17 @@ Paths served:
     /cookie                 echoes the Cookie request header
     /redirect-https         302 to https://localhost:ZP_HTTPS_PORT/hello
     /cert.der               the HTTPS server's certificate (DER)
+    /proxy.pac?answer=TEXT  a proxy configuration script whose answer is TEXT
+    /broken.pac             a proxy configuration script with a syntax error
+    /ranged?id=ID&size=N&...  N pattern bytes; the first `cuts` answers (1) break
+                            halfway through what they send, `how` reset, close
+                            or stall (no byte until the end of the run);
+                            `ranges` 1 announces Accept-Ranges: bytes and a
+                            validator (`validator` etag or date), and a Range
+                            request whose If-Range matches gets 206 with the
+                            rest; `change` 1 gives each answer a new ETag
+    /requests?id=ID         "range=<Range> if-range=<If-Range>" per request
+                            to /ranged with that ID, one line each
 Where openssl is installed, a second server speaks HTTPS (ZP_HTTPS_PORT) with
 a fresh self-signed certificate for "localhost", serving the same paths.
 Absolute-form requests (GET http://host/path HTTP/1.1) are answered as a
@@ -29,7 +40,9 @@ import os
 import shutil
 import ssl
 import signal
+import socket
 import socketserver
+import struct
 import subprocess
 import sys
 import tempfile
@@ -42,6 +55,9 @@ PATTERN_CHUNK = bytes(i % PATTERN_PERIOD for i in range(PATTERN_PERIOD)) * 4096
 STOP = threading.Event()
 HTTPS_PORT = [0]
 CERT_DER = [b""]
+RANGED = {}  # id -> lines of the requests it received
+RANGED_LOCK = threading.Lock()
+MODIFIED = "Wed, 09 Dec 2026 10:00:00 GMT"
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -84,6 +100,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
             "/cookie": self.cookie,
             "/redirect-https": self.redirect_https,
             "/cert.der": lambda: self.send_body(200, CERT_DER[0], "application/pkix-cert"),
+            "/proxy.pac": lambda: self.script(
+                'function FindProxyForURL(url, host) { return "%s"; }'
+                % query.get("answer", ["DIRECT"])[0]),
+            "/broken.pac": lambda: self.script("function FindProxyForURL(url, host) { return (; }"),
+            "/ranged": lambda: self.ranged({k: v[0] for k, v in query.items()}),
+            "/requests": lambda: self.send_body(
+                200, "".join(RANGED.get(query.get("id", [""])[0], [])).encode()),
         }.get(url.path, self.not_found)
         try:
             route()
@@ -110,6 +133,60 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def cookie(self):
         self.send_body(200, ("COOKIE %s" % self.headers.get("Cookie", "")).encode())
+
+    def script(self, text):
+        self.send_body(200, text.encode(), "application/x-ns-proxy-autoconfig")
+
+    def ranged(self, q):
+        with RANGED_LOCK:
+            lines = RANGED.setdefault(q.get("id", ""), [])
+            lines.append("range=%s if-range=%s\n"
+                         % (self.headers.get("Range", "-"), self.headers.get("If-Range", "-")))
+            answer = len(lines)
+        size = int(q.get("size", "100000"))
+        tag = '"v%d"' % (answer if q.get("change") == "1" else 1)
+        extra = []
+        if q.get("ranges", "1") == "1":
+            validator = MODIFIED if q.get("validator") == "date" else tag
+            extra = [("Accept-Ranges", "bytes"),
+                     ("Last-Modified", MODIFIED) if validator == MODIFIED else ("ETag", tag)]
+            start = self.range_start(validator, size)
+        else:
+            start = None
+        status = 200 if start is None else 206
+        start = start or 0
+        if status == 206:
+            extra.append(("Content-Range", "bytes %d-%d/%d" % (start, size - 1, size)))
+        self.send_response(status)
+        self.send_header("Content-Length", str(size - start))
+        self.send_header("Connection", "close")
+        for name, value in extra:
+            self.send_header(name, value)
+        self.end_headers()
+        self.close_connection = True
+        cut = answer <= int(q.get("cuts", "1"))
+        end = start + (size - start) // 2 if cut else size
+        self.wfile.write(PATTERN_CHUNK[start:end])
+        self.wfile.flush()
+        if cut:
+            self.interrupt(q.get("how", "reset"))
+
+    def range_start(self, validator, size):
+        """The first byte a ranged request asks for, or None for the whole body."""
+        asked = self.headers.get("Range", "")
+        if not (asked.startswith("bytes=") and asked.endswith("-") and asked[6:-1].isdigit()):
+            return None
+        if self.headers.get("If-Range") != validator or int(asked[6:-1]) >= size:
+            return None
+        return int(asked[6:-1])
+
+    def interrupt(self, how):
+        if how == "stall":
+            STOP.wait(60)
+        elif how == "reset":
+            time.sleep(0.3)  # the bytes sent reach the client before the reset
+            self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            self.connection.close()
 
     def pattern_file(self, size):
         self.announce(size)

@@ -5,8 +5,10 @@
 #include <cstdlib>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "entry/script_value_rules.h"
+#include "entry/site_rules.h"
 
 namespace {
 
@@ -92,6 +94,101 @@ TEST(StringIn, TextEndsAtTheFirstNulWithinTheLength) {
   EXPECT_EQ(3u, npconv::Utf8BytesBeforeNul(text));
   text = {nullptr, 4};
   EXPECT_EQ(0u, npconv::Utf8BytesBeforeNul(text));
+}
+
+// A page's address (null: the browser told none), the policy entries, the
+// origin that messages name ("" when the text names none) and the verdict.
+struct SiteCase {
+  const char* page;
+  std::vector<std::string> policy;
+  std::string name;
+  bool allowed;
+};
+
+class SiteLock : public testing::TestWithParam<SiteCase> {};
+
+TEST_P(SiteLock, OriginAgainstMakerAndPolicy) {
+  const SiteCase& c = GetParam();
+  std::vector<sitelock::OriginPattern> policy;
+  for (const std::string& entry : c.policy) {
+    sitelock::OriginPattern pattern;
+    if (sitelock::ParsePattern(entry, &pattern)) policy.push_back(pattern);
+  }
+  sitelock::Origin origin;
+  const bool parsed = c.page && sitelock::ParseOrigin(c.page, &origin);
+  EXPECT_EQ(c.name, parsed ? sitelock::OriginText(origin) : "");
+  EXPECT_EQ(c.allowed, sitelock::OriginAllowed(parsed ? &origin : nullptr, policy));
+}
+
+const std::vector<std::string> kNone;
+INSTANTIATE_TEST_SUITE_P(
+    Pages, SiteLock,
+    testing::Values(
+        // The maker's domains and their subdomains, any letter case and port.
+        SiteCase{"https://orvane.com", kNone, "https://orvane.com", true},
+        SiteCase{"HTTP://Photos.ZumiPictavo.COM:80/up.html?x#y", kNone,
+                 "http://photos.zumipictavo.com", true},
+        SiteCase{"https://a.b.orvane.com:8443", kNone, "https://a.b.orvane.com:8443", true},
+        SiteCase{"https://evilorvane.com", kNone, "https://evilorvane.com", false},
+        SiteCase{"https://orvane.com.example.net", kNone, "https://orvane.com.example.net", false},
+        SiteCase{"ftp://orvane.com", kNone, "", false},
+        SiteCase{"https://user@orvane.com/", kNone, "", false},
+        SiteCase{"https://orvane.com:0", kNone, "", false},
+        SiteCase{"https://orvane.com:65536", kNone, "", false},
+        SiteCase{"https://orvane.com:", kNone, "", false},
+        SiteCase{"https://or vane.com", kNone, "", false},
+        SiteCase{"https://orvane..com", kNone, "", false}, SiteCase{"null", kNone, "", false},
+        SiteCase{"", kNone, "", false}, SiteCase{nullptr, kNone, "", false},
+        SiteCase{"file:///C:/pages/up.html", kNone, "file://", false},
+        // Exact entries: scheme, host and port, default ports normalised.
+        SiteCase{"https://photos.example.com:443",
+                 {"HTTPS://Photos.Example.com/"},
+                 "https://photos.example.com",
+                 true},
+        SiteCase{"http://photos.example.com",
+                 {"https://photos.example.com"},
+                 "http://photos.example.com",
+                 false},
+        SiteCase{
+            "http://localhost:8080/x", {" http://localhost:8080 "}, "http://localhost:8080", true},
+        SiteCase{
+            "http://localhost:8081", {"http://localhost:8080"}, "http://localhost:8081", false},
+        SiteCase{"http://[::1]:8080/", {"http://[::1]:8080"}, "http://[::1]:8080", true},
+        SiteCase{"file:///Z:/up.html", {"file://"}, "file://", true},
+        // Subdomain patterns cover subdomains only, with scheme and port.
+        SiteCase{"https://a.photos.example.com",
+                 {"https://*.example.com"},
+                 "https://a.photos.example.com",
+                 true},
+        SiteCase{"https://example.com", {"https://*.example.com"}, "https://example.com", false},
+        SiteCase{
+            "https://badexample.com", {"https://*.example.com"}, "https://badexample.com", false},
+        SiteCase{"http://a.example.com", {"https://*.example.com"}, "http://a.example.com", false},
+        // "*" allows every page, even one without an origin.
+        SiteCase{"https://photos.example.net", {"*"}, "https://photos.example.net", true},
+        SiteCase{nullptr, {" * "}, "", true},
+        // Malformed entries count for nothing.
+        SiteCase{
+            "https://photos.example.net",
+            {"https://photos.example.net/path", "photos.example.net", "https://*.net",
+             "https://a.*.example.net", "*.example.net", "https://photos.example.net:99999",
+             "https://u@photos.example.net", "file://host", "ftp://photos.example.net", "**", ""},
+            "https://photos.example.net",
+            false},
+        SiteCase{"https://photos.example.net",
+                 {"nonsense", "https://photos.example.net"},
+                 "https://photos.example.net",
+                 true}));
+
+TEST(SiteLock, PolicyStringsOfAMultiStringValue) {
+  using Strings = std::vector<std::u16string_view>;
+  EXPECT_EQ((Strings{u"a", u"bc"}),
+            sitelock::SplitMultiString(std::u16string_view(u"a\0bc\0\0", 6)));
+  EXPECT_EQ((Strings{u"a", u"bc"}), sitelock::SplitMultiString(std::u16string_view(u"a\0bc", 4)));
+  EXPECT_EQ((Strings{u"a"}), sitelock::SplitMultiString(std::u16string_view(u"a\0\0b", 4)));
+  EXPECT_EQ(Strings{}, sitelock::SplitMultiString(u""));
+  EXPECT_EQ("a?b??", sitelock::Printable("a\nb\xC3\xA9"));
+  EXPECT_EQ("ab", sitelock::Printable("abc", 2));
 }
 
 }  // namespace

@@ -1,10 +1,14 @@
 // The update service's platform-free rules: the parameter string, the
-// vendor host, the receive buffer's growth and the cutting of log text.
+// digest's function, the vendor host, the receive buffer's growth, the
+// resume of an interrupted transfer, a proxy script's answer and the cutting
+// of log text.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "app/digest_text.h"
 #include "app/receive_buffer_rules.h"
+#include "app/transfer_resume_rules.h"
 #include "app/update_params.h"
 #include "app/url_text.h"
 #include "log/log_record.h"
@@ -105,6 +109,26 @@ TEST(ReceiveGrowth, AnnouncedLengthReservesWholeStepsWithinTheLimit) {
 // One byte per unit, as a single-byte code page would take it.
 int BytesOf(int units) { return units; }
 
+// Only the length tells the function; the digits are compared later, so a
+// digest of the right length with a stray character still names one.
+TEST(DigestKindOf, ThirtyTwoDigitsForMd5SixtyFourForSha256) {
+  const struct {
+    std::u16string text;
+    DigestKind kind;
+  } kRows[] = {
+      {std::u16string(32, u'a'), DigestKind::kMd5},
+      {std::u16string(64, u'F'), DigestKind::kSha256},
+      {std::u16string(31, u'0') + u'g', DigestKind::kMd5},
+      {u"", DigestKind::kNone},
+      {std::u16string(31, u'0'), DigestKind::kNone},
+      {std::u16string(40, u'0'), DigestKind::kNone},
+      {std::u16string(65, u'0'), DigestKind::kNone},
+      {std::u16string(128, u'0'), DigestKind::kNone},
+  };
+  for (const auto& row : kRows)
+    EXPECT_EQ(row.kind, DigestKindOf(row.text)) << row.text.size() << " digits";
+}
+
 TEST(FitLogText, DropsTheExcessAndNeverSplitsASurrogatePair) {
   std::u16string text(10, u'x');
   EXPECT_EQ(10, FitLogText(text.data(), 10, 11, BytesOf));
@@ -115,5 +139,127 @@ TEST(FitLogText, DropsTheExcessAndNeverSplitsASurrogatePair) {
   EXPECT_EQ(0, FitLogText(text.data(), 10, 1, BytesOf));
   EXPECT_EQ(0, FitLogText(text.data(), 10, 100, [](int) { return 0; }));
 }
+
+}  // namespace
+
+namespace {
+
+ResumeHeaders ReadHeaders(const std::string& text) {
+  ResumeHeaders headers;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    end = end == std::string::npos ? text.size() : end + 1;
+    ReadResumeHeaderLine(text.data() + start, end - start, headers);
+    start = end;
+  }
+  return headers;
+}
+
+struct ResumeCase {
+  const char* headers;
+  const char* validator;
+  bool canResume;
+};
+
+class ResumeFromHeaders : public testing::TestWithParam<ResumeCase> {};
+
+TEST_P(ResumeFromHeaders, RangesAndAValidatorAreNeeded) {
+  ResumeHeaders headers = ReadHeaders(GetParam().headers);
+  EXPECT_EQ(GetParam().validator, ResumeValidator(headers));
+  EXPECT_EQ(GetParam().canResume, CanResume(headers));
+}
+
+const char kDate[] = "Wed, 09 Dec 2026 10:00:00 GMT";
+
+INSTANTIATE_TEST_SUITE_P(
+    Headers, ResumeFromHeaders,
+    testing::Values(
+        ResumeCase{"HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nETag: \"v1\"\r\n", "\"v1\"", true},
+        ResumeCase{"HTTP/1.1 200 OK\r\naccept-ranges:  none, BYTES \r\nlast-modified: Wed, 09 Dec "
+                   "2026 10:00:00 GMT\r\n",
+                   kDate, true},
+        // A weak tag names no exact bytes: the date guards the range instead.
+        ResumeCase{"HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nETag: W/\"weak\"\r\nLast-Modified: "
+                   "Wed, 09 Dec 2026 10:00:00 GMT\r\n",
+                   kDate, true},
+        ResumeCase{"HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nETag: W/\"weak\"\r\n", "", false},
+        ResumeCase{"HTTP/1.1 200 OK\r\nAccept-Ranges: none\r\nETag: \"v1\"\r\n", "\"v1\"", false},
+        ResumeCase{"HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\n", "", false},
+        ResumeCase{"HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nETag: \"a\rb\"\r\n", "", false},
+        // The headers of a redirect do not carry over to the next response.
+        ResumeCase{"HTTP/1.1 302 Found\r\nAccept-Ranges: bytes\r\nETag: \"v1\"\r\nHTTP/1.1 200 "
+                   "OK\r\n",
+                   "", false}));
+
+struct AnswerCase {
+  const char* headers;
+  uint64_t received;
+  const char* validator;
+  ResumeAnswer answer;
+};
+
+class ResumeAnswers : public testing::TestWithParam<AnswerCase> {};
+
+TEST_P(ResumeAnswers, OnlyTheRestOfTheSameBodyContinues) {
+  const AnswerCase& c = GetParam();
+  EXPECT_EQ(c.answer, ClassifyResumeAnswer(ReadHeaders(c.headers), c.received, c.validator));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Statuses, ResumeAnswers,
+    testing::Values(
+        AnswerCase{"HTTP/1.1 206 Partial\r\nContent-Range: bytes 500-999/1000\r\n", 500, "\"v1\"",
+                   ResumeAnswer::kContinue},
+        AnswerCase{"HTTP/1.1 206 Partial\r\nContent-Range: bytes 500-999/*\r\nETag: \"v1\"\r\n",
+                   500, "\"v1\"", ResumeAnswer::kContinue},
+        AnswerCase{"HTTP/1.1 206 Partial\r\nContent-Range: bytes 400-999/1000\r\n", 500, "\"v1\"",
+                   ResumeAnswer::kFail},
+        AnswerCase{"HTTP/1.1 206 Partial\r\nContent-Range: bytes 500-999/1000\r\nETag: \"v2\"\r\n",
+                   500, "\"v1\"", ResumeAnswer::kFail},
+        AnswerCase{"HTTP/1.1 206 Partial\r\n", 500, "\"v1\"", ResumeAnswer::kFail},
+        AnswerCase{"HTTP/1.1 206 Partial\r\nContent-Range: bytes 99999999999999999999-1/2\r\n", 0,
+                   "\"v1\"", ResumeAnswer::kFail},
+        AnswerCase{"HTTP/1.1 200 OK\r\n", 500, "\"v1\"", ResumeAnswer::kRestart},
+        AnswerCase{"HTTP/1.1 416 Range Not Satisfiable\r\n", 500, "\"v1\"", ResumeAnswer::kFail},
+        AnswerCase{"HTTP/1.1 503 Unavailable\r\n", 500, "\"v1\"", ResumeAnswer::kFail}));
+
+TEST(ResumeRequest, RangeTextAndWaits) {
+  EXPECT_EQ("bytes=0-", RangeFrom(0));
+  EXPECT_EQ("bytes=51200-", RangeFrom(51200));
+  EXPECT_EQ("bytes=18446744073709551615-", RangeFrom(UINT64_MAX));
+  EXPECT_EQ(0u, ResumeWaitMs(0));
+  EXPECT_EQ(1000u, ResumeWaitMs(1));
+  EXPECT_EQ(2000u, ResumeWaitMs(2));
+  EXPECT_EQ(4000u, ResumeWaitMs(3));
+  EXPECT_EQ(0u, ResumeWaitMs(4));
+}
+
+struct ScriptCase {
+  const char* answer;
+  ScriptProxyKind kind;
+  const char* hostPort;
+};
+
+class ScriptAnswers : public testing::TestWithParam<ScriptCase> {};
+
+TEST_P(ScriptAnswers, FirstProxyOrDirectEntryCounts) {
+  ScriptProxy proxy = FirstScriptProxy(GetParam().answer);
+  EXPECT_EQ(GetParam().kind, proxy.kind);
+  EXPECT_EQ(GetParam().hostPort, proxy.hostPort);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Entries, ScriptAnswers,
+    testing::Values(
+        ScriptCase{"PROXY 127.0.0.1:3128", ScriptProxyKind::kProxy, "127.0.0.1:3128"},
+        ScriptCase{" proxy  cache.corp:8080 ; DIRECT", ScriptProxyKind::kProxy, "cache.corp:8080"},
+        ScriptCase{"DIRECT; PROXY cache.corp:8080", ScriptProxyKind::kDirect, ""},
+        ScriptCase{"SOCKS s:1080; PROXY cache.corp:8080", ScriptProxyKind::kProxy,
+                   "cache.corp:8080"},
+        ScriptCase{"cache.corp:8080;other:1", ScriptProxyKind::kProxy, "cache.corp:8080"},
+        ScriptCase{"PROXY a b:1", ScriptProxyKind::kNone, ""},
+        ScriptCase{"SOCKS s:1080", ScriptProxyKind::kNone, ""},
+        ScriptCase{"", ScriptProxyKind::kNone, ""}));
 
 }  // namespace

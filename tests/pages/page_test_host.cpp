@@ -10,6 +10,10 @@
 //   fixture.setOutLong(position, value), fixture.setOutString(position, text)
 //   fixture.setResult(position, hresult)
 //   fixture.liveControls()
+//   fixture.setAllowedOrigins(entries, "user"|"machine")
+//                                   the site policy's AllowedOrigins value in
+//                                   that key; null takes it away (as does the
+//                                   end of the program)
 // Without --dll it loads npZumiPictavoEx.dll from beside itself.
 #include <fcntl.h>
 #include <io.h>
@@ -26,6 +30,22 @@
 namespace {
 
 FixtureControl* g_fixture = nullptr;
+
+const wchar_t kPolicyKey[] = L"SOFTWARE\\ORVANE\\ZumiPictavoEx\\SiteLock";
+const wchar_t kPolicyValue[] = L"AllowedOrigins";
+
+void RemovePolicy(HKEY root) { RegDeleteKeyValueW(root, kPolicyKey, kPolicyValue); }
+
+// Takes away what setAllowedOrigins left, when the program ends.
+struct PolicyCleanup {
+  ~PolicyCleanup() {
+    if (userSet) RemovePolicy(HKEY_CURRENT_USER);
+    if (machineSet) RemovePolicy(HKEY_LOCAL_MACHINE);
+  }
+  bool userSet = false;
+  bool machineSet = false;
+};
+PolicyCleanup* g_policy = nullptr;
 
 std::wstring WideArgument(duk_context* ctx, duk_idx_t index) {
   return pagehost::Utf8ToWide(pagehost::ScriptEngine::StringAt(ctx, index));
@@ -110,6 +130,28 @@ duk_ret_t LiveControls(duk_context* ctx) {
   return 1;
 }
 
+duk_ret_t SetAllowedOrigins(duk_context* ctx) {
+  const bool machine = pagehost::ScriptEngine::StringAt(ctx, 1) == "machine";
+  const HKEY root = machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+  (machine ? g_policy->machineSet : g_policy->userSet) = true;
+  if (duk_is_null_or_undefined(ctx, 0)) {
+    RemovePolicy(root);
+    return 0;
+  }
+  std::wstring value;
+  const duk_size_t count = duk_get_length(ctx, 0);
+  for (duk_size_t i = 0; i < count; ++i) {
+    duk_get_prop_index(ctx, 0, static_cast<duk_uarridx_t>(i));
+    value += WideArgument(ctx, -1) + L'\0';
+    duk_pop(ctx);
+  }
+  value += L'\0';
+  const LSTATUS status = RegSetKeyValueW(root, kPolicyKey, kPolicyValue, REG_MULTI_SZ, value.data(),
+                                         static_cast<DWORD>(value.size() * sizeof(wchar_t)));
+  if (status != ERROR_SUCCESS) return duk_error(ctx, DUK_ERR_ERROR, "cannot write the policy");
+  return 0;
+}
+
 void InstallFixture(pagehost::ScriptEngine& engine) {
   duk_context* ctx = engine.Context();
   const struct {
@@ -117,10 +159,15 @@ void InstallFixture(pagehost::ScriptEngine& engine) {
     duk_c_function function;
     duk_idx_t arguments;
   } functions[] = {
-      {"journal", Journal, 0},           {"calls", Calls, 0},
-      {"clearJournal", ClearJournal, 0}, {"fire", Fire, DUK_VARARGS},
-      {"setOutLong", SetOutLong, 2},     {"setOutString", SetOutString, 2},
-      {"setResult", SetResult, 2},       {"liveControls", LiveControls, 0},
+      {"journal", Journal, 0},
+      {"calls", Calls, 0},
+      {"clearJournal", ClearJournal, 0},
+      {"fire", Fire, DUK_VARARGS},
+      {"setOutLong", SetOutLong, 2},
+      {"setOutString", SetOutString, 2},
+      {"setResult", SetResult, 2},
+      {"liveControls", LiveControls, 0},
+      {"setAllowedOrigins", SetAllowedOrigins, 2},
   };
   duk_push_object(ctx);
   for (const auto& function : functions) {
@@ -144,7 +191,10 @@ int wmain(int argc, wchar_t** argv) {
     return pagehost::kPageCannotRun;
   }
   g_fixture = &fixture;
+  PolicyCleanup policy;
+  g_policy = &policy;
   const int status = pagehost::RunPage(options, InstallFixture);
   g_fixture = nullptr;
+  g_policy = nullptr;
   return status;
 }

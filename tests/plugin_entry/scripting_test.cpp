@@ -282,4 +282,78 @@ TEST_F(Scripting, ObjectKeptPastDestroyAnswersWithoutInstance) {
   browser->Release(listener);
 }
 
+// Each kind of refusal without a control: the reason the browser gets as the
+// call's exception. A call that succeeds sets none.
+TEST_F(Scripting, RefusedCallsSayWhy) {
+  npbrowser::ScriptFunction* listener = browser->NewFunction();
+  const std::string name = "OnSink_AxInited", wrongFile = "zumipictavoex.dll";
+  const struct {
+    const char* member;
+    std::vector<NPVariant> args;  // a property read when empty and `read`
+    bool read;
+    const char* reason;
+  } kCases[] = {
+      {"SetThumbSize", {v::Int(120)}, false, "SetThumbSize expects 2 arguments, got 1"},
+      {"Upload", {v::Int(1)}, false, "Upload expects no arguments, got 1"},
+      {"GetPhotoCount",
+       {},
+       false,
+       "GetPhotoCount: the control does not exist yet; call CreateAX first"},
+      {"FrameType", {}, true, "FrameType is a write-only setting"},
+      {"AddEventListener",
+       {v::String(name), v::Object(listener)},
+       false,
+       "AddEventListener expects 3 arguments, got 2"},
+      {"CreateAX", {}, false, "CreateAX expects 1 argument, got 0"},
+      {"CreateAX", {v::Int(1)}, false, "CreateAX: argument 1 must be a string"},
+      {"CreateAX",
+       {v::String(wrongFile)},
+       false,
+       "CreateAX: argument 1 must be \"ZumiPictavoEx.dll\""},
+  };
+  for (const auto& c : kCases) {
+    EXPECT_FALSE(c.read ? browser->GetProperty(script, c.member, &result) : Call(c.member, c.args))
+        << c.member;
+    EXPECT_EQ(c.reason, browser->TakeException());
+  }
+  EXPECT_TRUE(Call("AddEventListener", {v::String(name), v::Int(1), v::Void()}));
+  EXPECT_TRUE(Call("CreateAX", {v::String("ZumiPictavoEx.dll")}));
+  EXPECT_EQ("", browser->TakeException());
+  browser->Release(listener);
+}
+
+// The page's origin as browsers tell it, against the maker's domains (no
+// site policy in the test prefix). An allowed page's "CreateAX" succeeds
+// (no window yet, so nothing is created); the origin string and the window
+// objects the browser hands out all go back to it.
+TEST_F(Scripting, CreateAxServesOnlyAllowedPages) {
+  using Answers = npbrowser::PageAddress::Answers;
+  const char* const kForeign =
+      "CreateAX: pages from https://photos.example.net may not use the control";
+  const struct {
+    npbrowser::PageAddress address;
+    const char* reason;  // "" when allowed
+  } kCases[] = {
+      {{"https://photos.example.net", "https://x.orvane.com/", Answers::OriginAndLocation},
+       kForeign},
+      {{"https://Upload.ZumiPictavo.com:443", "", Answers::OriginAndLocation}, ""},
+      {{"", "https://photos.example.net:443/up.html?a", Answers::OriginAndLocation}, kForeign},
+      {{"https://x.orvane.com", "https://photos.example.net/up.html", Answers::LocationOnly},
+       kForeign},
+      {{"", "http://www.orvane.com:8080/up.html", Answers::LocationOnly}, ""},
+      {{"null", "", Answers::OriginAndLocation},
+       "CreateAX: pages from null may not use the control"},
+      {{"https://www.orvane.com", "https://www.orvane.com/", Answers::None},
+       "CreateAX: the browser did not tell the page's origin, so the page may not use the control"},
+  };
+  const std::string file = "ZumiPictavoEx.dll";
+  for (const auto& c : kCases) {
+    browser->SetPageAddress(c.address);
+    EXPECT_EQ(c.reason[0] == '\0', Call("CreateAX", {v::String(file)})) << c.address.origin;
+    EXPECT_EQ(c.reason, browser->TakeException()) << c.address.origin;
+  }
+  browser->SetPageAddress(npbrowser::MakerPage());
+  EXPECT_EQ(0u, browser->LivePluginObjects() - 1) << "window or location objects kept";
+}
+
 }  // namespace

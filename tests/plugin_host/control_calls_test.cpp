@@ -111,6 +111,13 @@ TEST_P(EachMethod, ReachesItsPositionWithExactlyTheConvertedValues) {
     EXPECT_FALSE(page_->Call(method.name, wrong)) << method.name << " argument " << i;
     wrong[i] = npb::Null();
     EXPECT_FALSE(page_->Call(method.name, wrong)) << method.name << " argument " << i;
+    // The reason names the method and the position, counted from 1.
+    const char* expected = rules[i] == 'S'   ? "a string"
+                           : rules[i] == 'B' ? "true or false"
+                                             : "a number";
+    EXPECT_EQ(
+        std::string(method.name) + ": argument " + std::to_string(i + 1) + " must be " + expected,
+        StartedBrowser().TakeException());
   }
   EXPECT_TRUE(Calls().empty()) << method.name << ": refused calls reached the control";
 }
@@ -123,8 +130,11 @@ TEST_P(EachMethod, ControlResultDecidesSuccess) {
   NPVariant result;
   EXPECT_FALSE(page_->Call(method.name, args.values, &result)) << method.name;
   EXPECT_EQ(NPVariantType_Void, result.type) << method.name;
+  EXPECT_EQ(std::string(method.name) + ": the control reported failure 0x80070057",
+            StartedBrowser().TakeException());
   Fixture().SetResult(method.position, S_FALSE);
   EXPECT_TRUE(page_->Call(method.name, args.values, &result)) << method.name;
+  EXPECT_EQ("", StartedBrowser().TakeException()) << "a call that succeeded set an exception";
   StartedBrowser().ReleaseVariant(&result);
   EXPECT_EQ(2u, Calls().size()) << method.name;
 }

@@ -82,7 +82,13 @@ TEST_F(Hosting, CreateAXTakesOnlyTheControlFileName) {
   EXPECT_EQ(1, LiveControls());
 }
 
+// The message comes from another window of the user, not from a page: the
+// site lock leaves it alone, also in a page of a foreign site.
 TEST_F(Hosting, MessageWithWParamOneCreatesTheControl) {
+  struct ForeignPage {
+    ForeignPage() { StartedBrowser().SetPageAddress({"https://photos.example.net", "", {}}); }
+    ~ForeignPage() { StartedBrowser().SetPageAddress(npbrowser::MakerPage()); }
+  } foreign;
   Page page;
   ASSERT_EQ(NPERR_NO_ERROR, page.Attach(200, 100));
   SendMessageW(page.Window(), kPluginMessage, 0, 0);
@@ -98,6 +104,7 @@ TEST_F(Hosting, MessageWithWParamOneCreatesTheControl) {
   EXPECT_EQ(1, LiveControls());
   EXPECT_EQ(host, page.Host());
   EXPECT_TRUE(page.Call("Init", {}));
+  EXPECT_FALSE(page.CreateAX());
 }
 
 TEST_F(Hosting, HostWindowIsAStyledChildOverTheClientArea) {

@@ -154,9 +154,24 @@ TEST_F(Log, CreateAxThroughThePlugin) {
   std::string name = "ZumiPictavoEx.dll";
   EXPECT_TRUE(browser.Call(script, "CreateAX", {npbrowser::String(name)}, &result));
   EXPECT_TRUE(browser.Call(script, "CreateAX", {npbrowser::String(name)}, &result));
+  // A page of another site, with a malformed policy entry in the user's key.
+  const wchar_t kPolicyKey[] = L"SOFTWARE\\ORVANE\\ZumiPictavoEx\\SiteLock";
+  const wchar_t kEntries[] = L"photos.example.net\0";
+  ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER, kPolicyKey, L"AllowedOrigins",
+                                           REG_MULTI_SZ, kEntries, sizeof(kEntries)));
+  browser.SetPageAddress(
+      {"https://photos.example.net", "", npbrowser::PageAddress::Answers::OriginAndLocation});
+  EXPECT_FALSE(browser.Call(script, "CreateAX", {npbrowser::String(name)}, &result));
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, kPolicyKey, L"AllowedOrigins");
+  browser.SetPageAddress(npbrowser::MakerPage());
   browser.Release(script);
   EXPECT_EQ(NPERR_NO_ERROR, instance.Destroy());
-  EXPECT_EQ("npCreateAxControl\r\nnpCreateAxControl\r\n", ReadAll(XpLog()));
+  EXPECT_EQ(
+      "npCreateAxControl\r\nnpCreateAxControl\r\n"
+      "SiteLock: ignored the malformed AllowedOrigins entry \"photos.example.net\" (user)\r\n"
+      "SiteLock: refused CreateAX: pages from https://photos.example.net may not use the "
+      "control\r\n",
+      ReadAll(XpLog()));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "app/file_md5.h"
+#include "engine_faults.h"
 #include "test_paths.h"
 #include "flow_driver.h"
 #include "viewer_process.h"
@@ -29,7 +31,15 @@ constexpr wchar_t kInternetKey[] =
 constexpr wchar_t kAppDefaultsKey[] = L"Software\\Wine\\AppDefaults\\ZumiPictavoUpdateSvr.exe";
 constexpr int kNoDialog = -1;
 
-enum class Engine { kNone, kCom, kCore };
+// The engine stand-ins as out-of-process server or core library, working or
+// silent (they take the task and report nothing; the service then runs with
+// its silence limit shortened).
+enum class Engine { kNone, kCom, kCore, kComSilent, kCoreSilent };
+bool IsCom(Engine engine) { return engine == Engine::kCom || engine == Engine::kComSilent; }
+bool IsCore(Engine engine) { return engine == Engine::kCore || engine == Engine::kCoreSilent; }
+bool IsSilent(Engine engine) {
+  return engine == Engine::kComSilent || engine == Engine::kCoreSilent;
+}
 using flowdriver::Answer;
 using flowdriver::AnswerDialog;
 using flowdriver::DialogMode;
@@ -124,7 +134,9 @@ std::wstring EngineTrace(const wchar_t* kind, DWORD clientPid) {
   return TempDir() + kind + L"-" + std::to_wstring(clientPid) + L".txt";
 }
 
-std::wstring InstallerDigest() { return Wide(GetFileMd5(UnixToWindows(Env("ZP_FLOW_INSTALLER")))); }
+std::wstring InstallerDigest(DigestKind kind) {
+  return Wide(GetFileDigest(UnixToWindows(Env("ZP_FLOW_INSTALLER")), kind));
+}
 
 std::wstring Upper(std::wstring text) {
   for (wchar_t& c : text)
@@ -173,9 +185,9 @@ void ClearSystemProxy() {
 // One running ZumiPictavoUpdateSvr.exe.
 class FlowProcess : public flowdriver::FlowProcess {
  public:
-  explicit FlowProcess(const std::wstring& params, const std::wstring& leadingArgs = L"")
-      : flowdriver::FlowProcess(testsupport::BinaryPath(L"ZumiPictavoUpdateSvr.exe"), params,
-                                leadingArgs) {}
+  explicit FlowProcess(const std::wstring& params, const std::wstring& leadingArgs = L"",
+                       const wchar_t* program = L"ZumiPictavoUpdateSvr.exe")
+      : flowdriver::FlowProcess(testsupport::BinaryPath(program), params, leadingArgs) {}
 };
 
 // The user's mutex of the running upload control.
@@ -204,7 +216,8 @@ std::wstring Replace(std::wstring text, const std::wstring& from, const std::wst
 
 struct FlowCase {
   const char* name;
-  // {URL} and {MD5} (lowercase digest), {MD5UP} (uppercase) are filled in.
+  // {URL}, {MD5} and {SHA} (lowercase digests), {MD5UP} and {SHAUP}
+  // (uppercase) are filled in.
   const wchar_t* params;
   Engine engine;
   const wchar_t* storedIgnore;  // preset "IgnoreMD5Value", or null
@@ -246,6 +259,19 @@ const FlowCase kCases[] = {
      Proxy::kLoopback, Answer::kOk, 0, 0, true, true, nullptr},
     {"wrong_digest", L"{URL}|0123456789abcdef0123456789abcdef|x|Hello|1", Engine::kCore, nullptr,
      Setup::kPlain, Proxy::kLoopback, Answer::kNone, -7, kNoDialog, false, true, nullptr},
+    {"sha256_digest_matches", L"{URL}|{SHA}|x|Hello|0", Engine::kCom, nullptr, Setup::kPlain,
+     Proxy::kLoopback, Answer::kOk, 0, 0, true, true, nullptr},
+    {"sha256_uppercase_matches_and_is_stored_as_given", L"{URL}|{SHAUP}|x|Hello|0", Engine::kNone,
+     nullptr, Setup::kPlain, Proxy::kLoopback, Answer::kCancelChecked, 0, 0, false, true,
+     L"{SHAUP}"},
+    {"wrong_sha256_digest",
+     L"{URL}|0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef|x|Hello|1",
+     Engine::kCore, nullptr, Setup::kPlain, Proxy::kLoopback, Answer::kNone, -7, kNoDialog, false,
+     true, nullptr},
+    {"silent_com_engine_gives_way_to_http", L"{URL}|{MD5}|x|Hello|0", Engine::kComSilent, nullptr,
+     Setup::kPlain, Proxy::kLoopback, Answer::kOk, 0, 0, true, true, nullptr},
+    {"silent_core_engine_gives_way_to_http", L"{URL}|{SHA}|x|Hello|1", Engine::kCoreSilent, nullptr,
+     Setup::kPlain, Proxy::kLoopback, Answer::kOk, 0, 1, true, true, nullptr},
     {"unreachable_server", L"{URL}|{MD5}|x|Hello|1", Engine::kNone, nullptr, Setup::kPlain,
      Proxy::kClosedPort, Answer::kNone, -5, kNoDialog, false, false, nullptr},
     {"windows_xp_no_dialog", L"{URL}|{MD5}|x|Hello|0", Engine::kCore, nullptr, Setup::kWindowsXp,
@@ -271,8 +297,10 @@ class UpdateFlowTest : public ::testing::TestWithParam<FlowCase> {
  protected:
   void SetUp() override {
     ASSERT_FALSE(Env("ZP_FLOW_PORT").empty()) << "run beside flow_server.py";
-    m_digest = InstallerDigest();
+    m_digest = InstallerDigest(DigestKind::kMd5);
+    m_sha256 = InstallerDigest(DigestKind::kSha256);
     ASSERT_EQ(32u, m_digest.size());
+    ASSERT_EQ(64u, m_sha256.size());
     ResetState();
   }
   void TearDown() override { ResetState(); }
@@ -282,8 +310,8 @@ class UpdateFlowTest : public ::testing::TestWithParam<FlowCase> {
     RemoveEngineTraces();
     RestoreTmp();
     RemoveDirectoryW(TargetPath().c_str());
-    for (const wchar_t* name :
-         {L"ZumiPhotoUpload.exe", L"ZumiPhotoUpload.exe.started", L"Orvanedl.exe", L"brimcore.dll"})
+    for (const wchar_t* name : {L"ZumiPhotoUpload.exe", L"ZumiPhotoUpload.exe.started",
+                                L"Orvanedl.exe", L"brimcore.dll", enginefixture::kFaultFileName})
       Remove(TempDir() + name);
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"IgnoreMD5Value");
     RegDeleteKeyW(HKEY_CURRENT_USER, kAppDefaultsKey);
@@ -291,18 +319,24 @@ class UpdateFlowTest : public ::testing::TestWithParam<FlowCase> {
     ClearRequests();
   }
 
-  std::wstring Fill(const std::wstring& text) const {
-    return Replace(Replace(Replace(text, L"{URL}", kUrl), L"{MD5UP}", Upper(m_digest)), L"{MD5}",
-                   m_digest);
+  std::wstring Fill(std::wstring text) const {
+    text = Replace(Replace(text, L"{MD5UP}", Upper(m_digest)), L"{SHAUP}", Upper(m_sha256));
+    return Replace(Replace(Replace(text, L"{URL}", kUrl), L"{MD5}", m_digest), L"{SHA}", m_sha256);
   }
 
   void Prepare(const FlowCase& c) {
-    if (c.engine == Engine::kCom)
+    if (IsCom(c.engine))
       ASSERT_TRUE(CopyFileW(testsupport::BinaryPath(L"Orvanedl.exe").c_str(),
                             (TempDir() + L"Orvanedl.exe").c_str(), FALSE));
-    if (c.engine == Engine::kCore)
+    if (IsCore(c.engine))
       ASSERT_TRUE(CopyFileW(testsupport::BinaryPath(L"brimcore.dll").c_str(),
                             (TempDir() + L"brimcore.dll").c_str(), FALSE));
+    if (IsSilent(c.engine)) {
+      std::unique_ptr<FILE, int (*)(FILE*)> fault(
+          _wfopen((TempDir() + enginefixture::kFaultFileName).c_str(), L"wb"), &fclose);
+      ASSERT_TRUE(fault);
+      fprintf(fault.get(), "%u", static_cast<unsigned>(enginefixture::kFaultSilent));
+    }
     if (c.storedIgnore)
       SetString(HKEY_CURRENT_USER, kSettingsKey, L"IgnoreMD5Value", Fill(c.storedIgnore));
     if (c.setup == Setup::kWindowsXp)
@@ -325,6 +359,7 @@ class UpdateFlowTest : public ::testing::TestWithParam<FlowCase> {
   }
 
   std::wstring m_digest;
+  std::wstring m_sha256;
 };
 
 TEST_P(UpdateFlowTest, RunsToItsResult) {
@@ -334,7 +369,8 @@ TEST_P(UpdateFlowTest, RunsToItsResult) {
   ViewerProcess viewer;
   ASSERT_TRUE(viewer.Start(TempDir() + L"update_flow_log.txt", true));
 
-  FlowProcess flow(Fill(c.params));
+  FlowProcess flow(Fill(c.params), L"",
+                   IsSilent(c.engine) ? L"UpdateSvrShortSilence.exe" : L"ZumiPictavoUpdateSvr.exe");
   ASSERT_TRUE(flow.Started());
   int mode = kNoDialog;
   if (c.expectedMode != kNoDialog) {
@@ -349,12 +385,13 @@ TEST_P(UpdateFlowTest, RunsToItsResult) {
   EXPECT_EQ(c.expectStarted, Exists(StartedMarker()));
 
   if (c.expectRequests) {
-    EXPECT_EQ(c.engine == Engine::kCom, Exists(EngineTrace(L"orvanedl", flow.Pid())));
-    EXPECT_EQ(c.engine == Engine::kCore, Exists(EngineTrace(L"brimcore", flow.Pid())));
+    EXPECT_EQ(IsCom(c.engine), Exists(EngineTrace(L"orvanedl", flow.Pid())));
+    EXPECT_EQ(IsCore(c.engine), Exists(EngineTrace(L"brimcore", flow.Pid())));
   }
   std::vector<std::string> requests = Requests();
   EXPECT_EQ(c.expectRequests, !requests.empty());
-  const bool engineDelivered = c.engine != Engine::kNone;
+  // A silent engine asks for nothing: the fetch by HTTP does.
+  const bool engineDelivered = c.engine == Engine::kCom || c.engine == Engine::kCore;
   for (const std::string& request : requests) {
     EXPECT_EQ(0u, request.find("http://update.orvane.com")) << request;
     EXPECT_NE(std::string::npos, request.find("/ZumiPhotoUpload.exe ")) << request;
@@ -376,6 +413,10 @@ TEST_P(UpdateFlowTest, RunsToItsResult) {
   const bool engineTried = c.expectRequests || c.expectedExit < -4;
   EXPECT_EQ(engineTried, records.find("CreateDownloader") != std::string::npos) << records;
   EXPECT_EQ(engineTried, records.find("DestoryDownloader.") != std::string::npos) << records;
+  EXPECT_EQ(
+      IsSilent(c.engine),
+      records.find("The engine reported nothing for 4 s; fetching by HTTP.") != std::string::npos)
+      << records;
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, UpdateFlowTest, ::testing::ValuesIn(kCases),

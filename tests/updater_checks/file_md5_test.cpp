@@ -1,4 +1,4 @@
-// File digests through the platform's MD5 and their comparison.
+// File digests through the platform's MD5 and SHA-256 and their comparison.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -15,13 +15,19 @@ std::wstring TempFilePath(const wchar_t* name) {
   return std::wstring(dir) + name;
 }
 
-std::string DigestOfContent(const std::string& content) {
+std::wstring WriteContent(const std::string& content) {
   std::wstring path = TempFilePath(L"zp_md5_test.bin");
   FILE* file = _wfopen(path.c_str(), L"wb");
-  if (!file) return "cannot write";
+  if (!file) return L"";
   if (!content.empty()) fwrite(content.data(), 1, content.size(), file);
   fclose(file);
-  std::string digest = GetFileMd5(path);
+  return path;
+}
+
+std::string DigestOfContent(const std::string& content, DigestKind kind = DigestKind::kMd5) {
+  std::wstring path = WriteContent(content);
+  if (path.empty()) return "cannot write";
+  std::string digest = kind == DigestKind::kMd5 ? GetFileMd5(path) : GetFileDigest(path, kind);
   DeleteFileW(path.c_str());
   return digest;
 }
@@ -43,6 +49,42 @@ TEST(FileMd5Test, Rfc1321TestSuite) {
 
 TEST(FileMd5Test, FileOfManyBlocks) {
   EXPECT_EQ("7707d6ae4e027c70eea2a935c2296f21", DigestOfContent(std::string(1000000, 'a')));
+}
+
+TEST(FileMd5Test, Sha256KnownAnswers) {
+  EXPECT_EQ("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855",
+            DigestOfContent("", DigestKind::kSha256));
+  EXPECT_EQ("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad",
+            DigestOfContent("abc", DigestKind::kSha256));
+  EXPECT_EQ("cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0",
+            DigestOfContent(std::string(1000000, 'a'), DigestKind::kSha256));
+  EXPECT_EQ("", DigestOfContent("abc", DigestKind::kNone));
+}
+
+// The expected digest's length picks the function; any other length, or a
+// digest of the other function, matches nothing.
+TEST(FileMd5Test, FileMatchesTheDigestOfEitherFunction) {
+  const struct {
+    const wchar_t* expected;
+    bool matches;
+  } kRows[] = {
+      {L"900150983cd24fb0d6963f7d28e17f72", true},
+      {L"900150983CD24FB0D6963F7D28E17F72", true},
+      {L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad", true},
+      {L"BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD", true},
+      {L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ae", false},
+      {L"900150983cd24fb0d6963f7d28e17f72900150983cd24fb0d6963f7d28e17f72", false},
+      {L"a9993e364706816aba3e25717850c26c9cd0d89d", false},  // SHA-1
+      {L"900150983cd24fb0d6963f7d28e17f7", false},
+      {L"", false},
+  };
+  const std::wstring path = WriteContent("abc");
+  ASSERT_FALSE(path.empty());
+  for (const auto& row : kRows)
+    EXPECT_EQ(row.matches, FileMatchesDigest(path, row.expected))
+        << std::string(row.expected, row.expected + wcslen(row.expected));
+  DeleteFileW(path.c_str());
+  EXPECT_FALSE(FileMatchesDigest(path, L"900150983cd24fb0d6963f7d28e17f72"));
 }
 
 TEST(FileMd5Test, MissingFileGivesEmptyDigest) {

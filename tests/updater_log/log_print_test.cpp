@@ -102,6 +102,22 @@ TEST(LogPrintTest, RecordCarriesThreadTimeModuleAndFormattedText) {
   EXPECT_EQ("abc 42 wide narrow", parts[7].str());
 }
 
+// A person watching the viewer sees each record as one line of its list, the
+// newest in view, while the file still gets every record.
+TEST(LogPrintTest, ViewerListsEachRecordWithTheNewestInView) {
+  ShowWindow(g_viewer->window(), SW_RESTORE);
+  const size_t first = g_viewer->ReadLines().size();
+  for (int i = 0; i < 60; ++i) LogPrint(LOG_MODULE_MAIN, L"listed %d", i);
+  const std::vector<std::string> records = RecordsFrom(first);
+  LogPrint(LOG_MODULE_MAIN, L"two\r\nlines");
+  const std::vector<std::string> listed = g_viewer->ListedLines();
+  ASSERT_EQ(60u, records.size());
+  ASSERT_GT(listed.size(), records.size());
+  for (size_t i = 0; i < 60; ++i) EXPECT_EQ(records[i], listed[listed.size() - 61 + i]);
+  EXPECT_NE(std::string::npos, listed.back().find("Main: two  lines")) << listed.back();
+  EXPECT_TRUE(g_viewer->NewestLineInView());
+}
+
 TEST(LogPrintTest, ModuleKeysNameTheirModules) {
   size_t first = g_viewer->ReadLines().size();
   for (int key : {1, 2, 3, 4, 0, 5, -1}) LogPrint(key, L"k%d", key);

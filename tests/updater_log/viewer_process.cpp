@@ -64,3 +64,32 @@ std::vector<std::string> ViewerProcess::ReadLines() const {
   if (!line.empty()) lines.push_back(line);
   return lines;
 }
+
+// The list is the viewer window's only child.
+static HWND ListOf(HWND viewer) { return viewer ? GetWindow(viewer, GW_CHILD) : nullptr; }
+
+std::vector<std::string> ViewerProcess::ListedLines() const {
+  std::vector<std::string> lines;
+  HWND list = ListOf(m_window);
+  const LRESULT count = list ? SendMessageW(list, LB_GETCOUNT, 0, 0) : 0;
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, i, 0);
+    std::wstring line(length > 0 ? static_cast<size_t>(length) + 1 : 1, L'\0');
+    const LRESULT copied = SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&line[0]));
+    line.resize(copied > 0 && static_cast<size_t>(copied) < line.size() ? copied : 0);
+    lines.emplace_back(line.begin(), line.end());  // the records are ASCII text
+  }
+  return lines;
+}
+
+bool ViewerProcess::NewestLineInView() const {
+  HWND list = ListOf(m_window);
+  RECT client = {};
+  if (!list || !GetClientRect(list, &client)) return false;
+  const LRESULT newest = SendMessageW(list, LB_GETCOUNT, 0, 0) - 1;
+  const LRESULT top = SendMessageW(list, LB_GETTOPINDEX, 0, 0);
+  const LRESULT rowHeight = SendMessageW(list, LB_GETITEMHEIGHT, 0, 0);
+  if (newest < 0 || rowHeight <= 0) return false;
+  const LRESULT visibleRows = (client.bottom - client.top) / rowHeight;
+  return newest >= top && newest < top + visibleRows;
+}

@@ -21,6 +21,10 @@ class ViewerProcess {
 
   HWND window() const { return m_window; }
   std::vector<std::string> ReadLines() const;
+  // The lines the viewer's window lists, oldest first.
+  std::vector<std::string> ListedLines() const;
+  // True when the newest listed line lies within the list's visible rows.
+  bool NewestLineInView() const;
 
  private:
   PROCESS_INFORMATION m_process = {};

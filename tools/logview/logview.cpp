@@ -1,6 +1,7 @@
 // A log viewer for the update service: a window of class "LogView_zumipcmgr"
-// that takes each WM_COPYDATA record (narrow text, no terminator) and writes
-// it as one line to standard output or to a file.
+// that takes each WM_COPYDATA record (narrow text in the ANSI code page, no
+// terminator), lists it as one line of the window's list, the newest in view,
+// and writes it as one line to standard output or to a file.
 //
 //   logview.exe [--out FILE] [--minimized]
 //
@@ -9,10 +10,15 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <string>
 
 namespace {
 
 constexpr wchar_t kViewerClass[] = L"LogView_zumipcmgr";
+constexpr int kListId = 1;
+// The oldest lines leave the list beyond this many, so a viewer left open
+// for days does not grow without end; the file keeps everything.
+constexpr LRESULT kMaxListedLines = 10000;
 
 struct Options {
   const wchar_t* outPath = nullptr;
@@ -44,10 +50,52 @@ void WriteRecord(const COPYDATASTRUCT* data) {
   fflush(g_output);
 }
 
+// The record as one line of the list: control characters (a record may hold
+// line breaks) become blanks.
+std::wstring ListLine(const COPYDATASTRUCT* data) {
+  if (data->cbData == 0 || data->lpData == nullptr) return std::wstring();
+  const char* text = static_cast<const char*>(data->lpData);
+  // Records are at most 8191 bytes; a larger one is listed in part.
+  const int bytes = static_cast<int>(data->cbData < 65536 ? data->cbData : 65536);
+  const int units = MultiByteToWideChar(CP_ACP, 0, text, bytes, nullptr, 0);
+  std::wstring line(static_cast<size_t>(units > 0 ? units : 0), L' ');
+  if (units > 0) MultiByteToWideChar(CP_ACP, 0, text, bytes, &line[0], units);
+  for (wchar_t& c : line)
+    if (c < L' ') c = L' ';
+  return line;
+}
+
+void ListRecord(HWND window, const COPYDATASTRUCT* data) {
+  if (data == nullptr || data->dwData != 0) return;
+  HWND list = GetDlgItem(window, kListId);
+  if (!list) return;
+  while (SendMessageW(list, LB_GETCOUNT, 0, 0) >= kMaxListedLines)
+    SendMessageW(list, LB_DELETESTRING, 0, 0);
+  const LRESULT index =
+      SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ListLine(data).c_str()));
+  if (index >= 0) SendMessageW(list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+}
+
+HWND CreateList(HWND window) {
+  HWND list = CreateWindowExW(
+      0, L"LISTBOX", nullptr, WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL,
+      0, 0, 0, 0, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)),
+      GetModuleHandleW(nullptr), nullptr);
+  if (list)
+    SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
+  return list;
+}
+
 LRESULT CALLBACK ViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_CREATE:
+      return CreateList(window) ? 0 : -1;
+    case WM_SIZE:
+      MoveWindow(GetDlgItem(window, kListId), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+      return 0;
     case WM_COPYDATA:
       WriteRecord(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+      ListRecord(window, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
       return TRUE;
     case WM_DESTROY:
       PostQuitMessage(0);

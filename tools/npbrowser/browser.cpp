@@ -53,6 +53,41 @@ NPClass g_functionClass = {NP_CLASS_STRUCT_VERSION,
                            nullptr,
                            nullptr};
 
+// --- The page's window object and its location --------------------------------
+
+bool NP_CALLBACK WindowHasProperty(NPObject*, NPIdentifier name) {
+  return name == Browser::Get().Identifier("location");
+}
+bool NP_CALLBACK LocationHasProperty(NPObject*, NPIdentifier name) {
+  return name == Browser::Get().Identifier("href");
+}
+bool NP_CALLBACK LocationGetProperty(NPObject*, NPIdentifier name, NPVariant* result);
+NPClass g_locationClass = {NP_CLASS_STRUCT_VERSION,
+                           nullptr,
+                           nullptr,
+                           nullptr,
+                           nullptr,
+                           nullptr,
+                           nullptr,
+                           LocationHasProperty,
+                           LocationGetProperty};
+
+// Each read of location gives a new object, owned by the reader.
+bool NP_CALLBACK WindowGetProperty(NPObject* object, NPIdentifier name, NPVariant* result) {
+  if (!WindowHasProperty(object, name)) return false;
+  OBJECT_TO_NPVARIANT(Browser::Get().CreateObject(nullptr, &g_locationClass), *result);
+  return true;
+}
+bool NP_CALLBACK LocationGetProperty(NPObject* object, NPIdentifier name, NPVariant* result) {
+  if (!LocationHasProperty(object, name)) return false;
+  const std::string& href = Browser::Get().Address().href;
+  STRINGN_TO_NPVARIANT(Browser::Get().NewString(href), static_cast<uint32_t>(href.size()), *result);
+  return true;
+}
+NPClass g_windowClass = {
+    NP_CLASS_STRUCT_VERSION, nullptr,          nullptr, nullptr, nullptr, nullptr, nullptr,
+    WindowHasProperty,       WindowGetProperty};
+
 // --- Browser functions --------------------------------------------------------
 
 NPError NP_CALLBACK GetURL(NPP, const char*, const char*) { return NPERR_GENERIC_ERROR; }
@@ -91,6 +126,17 @@ NPError NP_CALLBACK GetValue(NPP, NPNVariable variable, void* value) {
     *static_cast<NPBool*>(value) = 1;
     return NPERR_NO_ERROR;
   }
+  using Answers = PageAddress::Answers;
+  const Answers answers = Browser::Get().Address().answers;
+  if (variable == NPNVdocumentOrigin && value && answers == Answers::OriginAndLocation) {
+    *static_cast<char**>(value) = Browser::Get().NewString(Browser::Get().Address().origin);
+    return NPERR_NO_ERROR;
+  }
+  // A new window object each time, owned by the caller.
+  if (variable == NPNVWindowNPObject && value && answers != Answers::None) {
+    *static_cast<NPObject**>(value) = Browser::Get().CreateObject(nullptr, &g_windowClass);
+    return NPERR_NO_ERROR;
+  }
   return NPERR_GENERIC_ERROR;
 }
 NPError NP_CALLBACK SetValue(NPP, NPPVariable, void*) { return NPERR_NO_ERROR; }
@@ -106,11 +152,8 @@ void NP_CALLBACK GetStringIdentifiers(const NPUTF8** names, int32_t count, NPIde
 NPIdentifier NP_CALLBACK GetIntIdentifier(int32_t) { return nullptr; }
 bool NP_CALLBACK IdentifierIsString(NPIdentifier id) { return id != nullptr; }
 NPUTF8* NP_CALLBACK UTF8FromIdentifier(NPIdentifier id) {
-  std::string name = Browser::Get().IdentifierName(id);
   if (!id) return nullptr;
-  char* copy = static_cast<char*>(Browser::Get().MemAlloc(static_cast<uint32_t>(name.size() + 1)));
-  memcpy(copy, name.c_str(), name.size() + 1);
-  return copy;
+  return Browser::Get().NewString(Browser::Get().IdentifierName(id));
 }
 int32_t NP_CALLBACK IntFromIdentifier(NPIdentifier) { return 0; }
 NPObject* NP_CALLBACK CreateObject(NPP npp, NPClass* aClass) {
@@ -192,6 +235,11 @@ void RegisterWindowClasses() {
 }
 
 }  // namespace
+
+PageAddress MakerPage() {
+  return {"https://www.orvane.com", "https://www.orvane.com/upload.html",
+          PageAddress::Answers::OriginAndLocation};
+}
 
 Browser& Browser::Get() {
   static Browser browser;
@@ -368,6 +416,12 @@ void* Browser::MemAlloc(uint32_t size) {
   void* ptr = malloc(size ? size : 1);
   if (ptr) m_allocations[ptr] = size;
   return ptr;
+}
+
+char* Browser::NewString(const std::string& text) {
+  char* copy = static_cast<char*>(MemAlloc(static_cast<uint32_t>(text.size() + 1)));
+  if (copy) memcpy(copy, text.c_str(), text.size() + 1);
+  return copy;
 }
 
 void Browser::MemFree(void* ptr) {

@@ -37,6 +37,19 @@ struct ScriptFunction : NPObject {
   std::function<void(const NPVariant* args, uint32_t argCount, NPVariant* result)> body;
 };
 
+// Where the shown page comes from, as the browser tells the plug-in: the
+// document's origin (NPNVdocumentOrigin) and the window object's
+// location.href (NPNVWindowNPObject). Browsers differ in which they answer.
+struct PageAddress {
+  enum class Answers { OriginAndLocation, LocationOnly, None };
+  std::string origin;
+  std::string href;
+  Answers answers = Answers::OriginAndLocation;
+};
+
+// A page of the maker's site, what the stand-in shows unless told otherwise.
+PageAddress MakerPage();
+
 class Browser {
  public:
   static Browser& Get();
@@ -96,6 +109,11 @@ class Browser {
   // The text of the last NPN_SetException, taken (empty when none came).
   std::string TakeException();
 
+  void SetPageAddress(const PageAddress& address) { m_address = address; }
+  const PageAddress& Address() const { return m_address; }
+  // A copy of the text in memory of MemAlloc, as the browser hands out strings.
+  char* NewString(const std::string& text);
+
   HWND TopWindow();
   // Gives the top window a client area of this size.
   void SetPageSize(int width, int height);
@@ -129,6 +147,7 @@ class Browser {
   size_t m_badReleases = 0;
   HWND m_topWindow = nullptr;
   std::string m_exception;
+  PageAddress m_address = MakerPage();
 };
 
 // One reference to a browser object, released when let go.

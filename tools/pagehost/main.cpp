@@ -1,4 +1,5 @@
-// pagehost.exe [--dll PATH] [--timeout SECONDS] [--screenshot FILE.png] PAGE.html
+// pagehost.exe [--dll PATH] [--timeout SECONDS] [--screenshot FILE.png]
+//              [--origin ORIGIN] [--origin-from document|location|none] PAGE.html
 // Runs a page's scripts against the NPAPI plug-in the way a browser does.
 #include <fcntl.h>
 #include <io.h>

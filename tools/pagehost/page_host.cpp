@@ -231,6 +231,7 @@ bool Page::LedgerClean() {
 }
 
 int Page::Run(const EngineSetup& setup) {
+  npbrowser::Browser::Get().SetPageAddress(AddressOf(m_options));
   if (!StartPlugin()) return kPageCannotRun;
   for (const EmbedElement& element : m_document.embeds) {
     m_embeds.push_back(std::make_unique<Embed>());
@@ -295,9 +296,47 @@ int RunPage(const PageOptions& options, const EngineSetup& setup) {
   return page.Run(setup);
 }
 
-const char* Usage() {
-  return "usage: pagehost.exe [--dll PATH] [--timeout SECONDS] [--screenshot FILE.png] PAGE.html\n";
+npbrowser::PageAddress AddressOf(const PageOptions& options) {
+  npbrowser::PageAddress address;
+  address.answers = options.originAnswers;
+  if (!options.origin.empty()) {
+    address.origin = options.origin;
+    address.href = options.origin + "/" + WideToUtf8(NameOf(options.page));
+    return address;
+  }
+  address.origin = "file://";
+  std::string path = WideToUtf8(options.page);
+  for (char& c : path)
+    if (c == '\\') c = '/';
+  address.href = "file:///" + path;
+  return address;
 }
+
+const char* Usage() {
+  return "usage: pagehost.exe [--dll PATH] [--timeout SECONDS] [--screenshot FILE.png]\n"
+         "                    [--origin ORIGIN] [--origin-from document|location|none] PAGE.html\n";
+}
+
+namespace {
+
+bool ParseOriginAnswers(const std::wstring& text, npbrowser::PageAddress::Answers* answers) {
+  using Answers = npbrowser::PageAddress::Answers;
+  const struct {
+    const wchar_t* name;
+    Answers answers;
+  } kChoices[] = {{L"document", Answers::OriginAndLocation},
+                  {L"location", Answers::LocationOnly},
+                  {L"none", Answers::None}};
+  for (const auto& choice : kChoices) {
+    if (text != choice.name) continue;
+    *answers = choice.answers;
+    return true;
+  }
+  fprintf(stderr, "pagehost: --origin-from takes document, location or none\n");
+  return false;
+}
+
+}  // namespace
 
 bool ParseOptions(int argc, wchar_t** argv, PageOptions* options) {
   for (int i = 1; i < argc; ++i) {
@@ -314,6 +353,10 @@ bool ParseOptions(int argc, wchar_t** argv, PageOptions* options) {
       }
     } else if (arg == L"--screenshot" && hasValue) {
       options->screenshot = argv[++i];
+    } else if (arg == L"--origin" && hasValue) {
+      options->origin = WideToUtf8(argv[++i]);
+    } else if (arg == L"--origin-from" && hasValue) {
+      if (!ParseOriginAnswers(argv[++i], &options->originAnswers)) return false;
     } else if (arg.compare(0, 2, L"--") == 0 || !options->page.empty()) {
       fprintf(stderr, "pagehost: unexpected argument %s\n%s", WideToUtf8(arg).c_str(), Usage());
       return false;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "browser.h"
 #include "script_engine.h"
 
 namespace pagehost {
@@ -18,6 +19,12 @@ struct PageOptions {
   std::wstring dll;  // empty: the plug-in registered for the MIME type
   double timeoutSeconds = 30;
   std::wstring screenshot;  // empty: none
+  // The site the page is served from ("https://photos.example.com"); empty:
+  // a local page, whose origin is "file://".
+  std::string origin;
+  // What the browser tells the plug-in of the page's address.
+  npbrowser::PageAddress::Answers originAnswers =
+      npbrowser::PageAddress::Answers::OriginAndLocation;
 };
 
 // Exit statuses of a page run; the first that applies is reported.
@@ -39,6 +46,9 @@ int RunPage(const PageOptions& options, const EngineSetup& setup = EngineSetup()
 // Text between UTF-8 and UTF-16.
 std::string WideToUtf8(const std::wstring& text);
 std::wstring Utf8ToWide(const std::string& text);
+
+// The page's address as the browser tells it: origin and location.href.
+npbrowser::PageAddress AddressOf(const PageOptions& options);
 
 // Parses the command line; false (with a message on stderr) when it is wrong.
 bool ParseOptions(int argc, wchar_t** argv, PageOptions* options);

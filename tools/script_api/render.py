@@ -18,7 +18,7 @@ def parse_args(text):
 
 
 def read_tables(path):
-    methods, settings, events = [], [], []
+    methods, settings, events, reasons = [], [], [], []
     with open(path, encoding="utf-8") as lines:
         for line in lines:
             fields = line.rstrip("\r\n").split("\t")
@@ -29,12 +29,42 @@ def read_tables(path):
                 settings.append({"name": fields[1], "type": fields[2]})
             elif fields[0] == "event":
                 events.append({"name": fields[1], "dispid": int(fields[2]), "args": parse_args(fields[3])})
+            elif fields[0] == "reason":
+                reasons.append({"kind": fields[1], "text": fields[2]})
             else:
                 sys.exit(f"unknown line: {line!r}")
     for what, rows, count in (("control methods", methods, 84), ("settings", settings, 25), ("events", events, 32)):
         if len(rows) != count:
             sys.exit(f"{len(rows)} {what}, expected {count}")
-    return methods, settings, events
+    unknown = {r["kind"] for r in reasons} - REASONS.keys()
+    if unknown or not reasons:
+        sys.exit(f"reasons without a description: {sorted(unknown)}" if unknown else "no reasons")
+    return methods, settings, events, reasons
+
+
+# When each kind of refusal happens, in the order the reference lists them.
+REASONS = {
+    "count": "a control method called with another number of arguments than it takes",
+    "type": "an argument its rule refuses (the first such, counted from 1)",
+    "no-control": "a control method before `CreateAX` created the control (or after the plug-in let it go)",
+    "failure": "the control reported a failure (an HRESULT below zero) for a method or a setting",
+    "memory": "a string result the browser had no memory for",
+    "unavailable": "`EditUploadFile`, which never succeeds",
+    "write-only": "reading a setting",
+    "no-settings": "assigning a setting to a control that takes no settings",
+    "listener": "`AddEventListener` with fewer than three arguments",
+    "create-name": "`CreateAX` without the control's file name (also: no argument, or not a string)",
+    "origin": "`CreateAX` from a page of a site that the site lock does not allow ([security.md](security.md))",
+    "no-origin": "`CreateAX` in a browser that tells neither the page's origin nor its address",
+}
+
+
+def md_reasons(reasons):
+    out = ["| When | Message (examples) |", "|---|---|"]
+    for kind, when in REASONS.items():
+        examples = "<br>".join(f"`{r['text']}`" for r in reasons if r["kind"] == kind)
+        out.append(f"| {when} | {examples} |")
+    return out
 
 
 def js_params(args):
@@ -57,7 +87,7 @@ def md_result(method):
     }[method["result"]]
 
 
-def markdown(methods, settings, events):
+def markdown(methods, settings, events, reasons):
     out = [
         "# Script reference: the ZumiPictavoEx plug-in object",
         "",
@@ -88,7 +118,8 @@ def markdown(methods, settings, events):
         "  control method throws, and an assigned setting is silently dropped (also for later).",
         "- A call that the plug-in refuses throws an exception in the page: a wrong number of arguments (counts are",
         "  exact, extra arguments are not ignored), an argument of the wrong type, a control that does not exist",
-        "  yet, or a control that reports a failure. The exception carries no reason.",
+        "  yet, or a control that reports a failure. The exception's message says why (see",
+        "  [Reasons for refused calls](#reasons-for-refused-calls)).",
         "- Argument types:",
         "  - **number**: a number; a fraction is cut toward zero (2.9 gives 2, -2.9 gives -2); `true` and `false` give",
         "    1 and 0. A string such as `\"2\"` throws.",
@@ -107,12 +138,21 @@ def markdown(methods, settings, events):
         "| Method | Arguments | Returns | What it does |",
         "|---|---|---|---|",
         "| `CreateAX` | `fileName`: string, exactly `\"ZumiPictavoEx.dll\"` | undefined | Creates the upload control"
-        " in the plug-in's window (once; a second call changes nothing). Any other argument throws. |",
+        " in the plug-in's window (once; a second call changes nothing). Any other argument throws, and so does"
+        " a page from a site that the site lock does not allow ([security.md](security.md)). |",
         "| `AddEventListener` | `name`: string, `listener`: function, `useCapture`: any | undefined | Registers"
         " `listener` for the event `name` (one listener per name; a new one replaces the old). Fewer than three"
         " arguments throw; other types register nothing. Works before `CreateAX` too. |",
         "",
         "Calling the plug-in object itself as a function does nothing and yields `undefined`.",
+        "",
+        "## Reasons for refused calls",
+        "",
+        "A refused call throws an `Error` whose message is one sentence naming the method or setting. Only",
+        "refused calls throw: `AddEventListener` with three arguments of other types succeeds and registers",
+        "nothing, without a message.",
+        "",
+        *md_reasons(reasons),
         "",
         f"## Control methods ({len(methods)})",
         "",
@@ -220,9 +260,9 @@ def typescript(methods, settings, events):
 
 def main():
     tables, out_dir = sys.argv[1], sys.argv[2]
-    methods, settings, events = read_tables(tables)
+    methods, settings, events, reasons = read_tables(tables)
     with open(f"{out_dir}/script-api.md", "w", encoding="utf-8", newline="\n") as md:
-        md.write(markdown(methods, settings, events))
+        md.write(markdown(methods, settings, events, reasons))
     with open(f"{out_dir}/npZumiPictavoEx.d.ts", "w", encoding="utf-8", newline="\n") as ts:
         ts.write(typescript(methods, settings, events))
 

@@ -13,6 +13,8 @@
 //                                      string or never (the call always fails)
 //   setting NAME  TYPE                 TYPE integer or string
 //   event   NAME  DISPID  ARGS         ARGS: kind:name,... (number, string)
+//   reason  KIND  TEXT                 an example of each reason a refused
+//                                      call gives page script
 #include <windows.h>
 #include <ole2.h>
 #include <oleauto.h>
@@ -26,6 +28,7 @@
 #include "control/ZumiPictavoExEvent.h"
 #include "entry/browser_funcs.h"
 #include "entry/control_methods.h"
+#include "entry/refusal.h"
 #include "ZumiPictavoEx.h"
 
 using Microsoft::WRL::ComPtr;
@@ -336,6 +339,33 @@ int DumpEvents(ITypeInfo* events) {
   return failures;
 }
 
+// The reasons exactly as the plug-in words them, with example names.
+void DumpReasons() {
+  using refusal::Expect;
+  const struct {
+    const char* kind;
+    std::string text;
+  } kReasons[] = {
+      {"count", refusal::ArgumentCount("SetThumbSize", 2, 1)},
+      {"type", refusal::ArgumentType("SetThumbSize", 2, Expect::Number)},
+      {"type", refusal::ArgumentType("StopUpload", 1, Expect::Flag)},
+      {"type", refusal::ArgumentType("SetUserZumi", 1, Expect::String)},
+      {"no-control", refusal::NoControl("GetPhotoCount")},
+      {"failure", refusal::ControlFailure("Upload", static_cast<int32_t>(E_FAIL))},
+      {"memory", refusal::NoMemory("GetUploadKey")},
+      {"unavailable", refusal::NotAvailable("EditUploadFile")},
+      {"write-only", refusal::WriteOnly("FrameType")},
+      {"no-settings", refusal::NoSettings("FrameType")},
+      {"failure", refusal::ControlFailure("FrameType", static_cast<int32_t>(E_INVALIDARG))},
+      {"listener", refusal::ArgumentCount("AddEventListener", 3, 2)},
+      {"create-name", refusal::ArgumentText("CreateAX", 1, "ZumiPictavoEx.dll")},
+      {"origin", refusal::OriginRefused("CreateAX", "https://photos.example.net")},
+      {"no-origin", refusal::OriginUnknown("CreateAX")},
+  };
+  for (const auto& reason : kReasons)
+    fprintf(g_out, "reason\t%s\t%s\n", reason.kind, reason.text.c_str());
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -371,6 +401,7 @@ int wmain(int argc, wchar_t** argv) {
     return 1;
   }
   int failures = DumpMethods(control.Get()) + DumpSettings() + DumpEvents(events.Get());
+  DumpReasons();
   if (fclose(g_out) != 0) ++failures;
   return failures ? 1 : 0;
 }

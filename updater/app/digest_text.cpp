@@ -6,7 +6,16 @@ char16_t AsciiLower(char16_t c) {
   return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
 }
 
+constexpr std::size_t kMd5Digits = 32;
+constexpr std::size_t kSha256Digits = 64;
+
 }  // namespace
+
+DigestKind DigestKindOf(std::u16string_view expected) {
+  if (expected.size() == kMd5Digits) return DigestKind::kMd5;
+  if (expected.size() == kSha256Digits) return DigestKind::kSha256;
+  return DigestKind::kNone;
+}
 
 std::string DigestHex(const unsigned char* pDigest, std::size_t nBytes) {
   static const char kDigits[] = "0123456789abcdef";

@@ -9,6 +9,7 @@
 
 #include "app/receive_buffer_rules.h"
 #include "app/tls_verify.h"
+#include "log/log_print.h"
 
 namespace {
 
@@ -16,10 +17,29 @@ constexpr DWORD kProxyBufferBytes = 2048;
 constexpr DWORD kUserNameLimit = 1024;
 constexpr DWORD kCredentialLimit = 2000;
 
+// An overall time-out that fires this close to its end is not a stall.
+constexpr uint32_t kDeadlineMarginMs = 200;
+
 struct CurlCleanup {
   void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
 };
 using CurlHandle = std::unique_ptr<CURL, CurlCleanup>;
+
+struct SlistCleanup {
+  void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using CurlList = std::unique_ptr<curl_slist, SlistCleanup>;
+
+// The request headers that ask for the rest of a body from byte `received`.
+CurlList RangeHeaders(uint64_t received, const std::string& validator) {
+  std::string range = "Range: " + RangeFrom(received);
+  std::string ifRange = "If-Range: " + validator;
+  CurlList list(curl_slist_append(nullptr, range.c_str()));
+  if (!list) return list;
+  curl_slist* last = curl_slist_append(list.get(), ifRange.c_str());
+  if (last == nullptr) list.reset();
+  return list;
+}
 
 // Sets options of one transfer in order; after the first that fails, the
 // rest are skipped and Result() tells which failure it was.
@@ -124,6 +144,12 @@ void CHttpFetch::Reset() {
   m_strCookie.clear();
   m_bHeader = false;
   m_nTimeoutMs = 0;
+  m_nStallMs = kStallMs;
+  m_proxy = ProxyChoice();
+  m_headers = ResumeHeaders();
+  m_strValidator.clear();
+  m_bRanged = false;
+  m_bAnswerRefused = false;
   m_pBuffer.reset();
   m_nCapacity = 0;
   m_nSize = 0;
@@ -148,16 +174,67 @@ uint32_t CHttpFetch::Get(const std::string& strUrl, std::string& strBody) {
   return MapCurlCode(result);
 }
 
+// The first transfer and, after an interruption the host allows to resume,
+// at most kResumeTries more for the rest, all within the one time-out.
 CURLcode CHttpFetch::RunTransfer() {
+  m_proxy = ChooseProxy(m_strUrl);
+  LogPrint(LOG_MODULE_MAIN, L"HTTP fetch: %ls", m_proxy.reason.c_str());
+  // libcurl of this build counts the time-out in whole seconds, at least one.
+  const uint32_t budgetMs = std::max<uint32_t>(1, m_nTimeoutMs / 1000) * 1000;
+  const DWORD start = GetTickCount();
+  CURLcode result = RunOneTransfer(budgetMs, false);
+  for (int nTry = 1; nTry <= kResumeTries; ++nTry) {
+    const uint32_t elapsedMs = GetTickCount() - start;
+    const uint32_t waitMs = ResumeWaitMs(nTry);
+    if (!MayResume(result, elapsedMs, budgetMs) || elapsedMs + waitMs >= budgetMs) break;
+    LogPrint(LOG_MODULE_MAIN,
+             L"HTTP fetch: interrupted after %lu bytes (libcurl %d); try %d for the rest in %lu ms",
+             static_cast<unsigned long>(m_nSize), static_cast<int>(result), nTry,
+             static_cast<unsigned long>(waitMs));
+    Sleep(waitMs);
+    const CURLcode interruption = result;
+    const uint32_t spentMs = GetTickCount() - start;
+    result = RunOneTransfer(spentMs < budgetMs ? budgetMs - spentMs : 1, true);
+    // Not the rest of the same body: the fetch ends as the interruption did.
+    if (m_bAnswerRefused) return interruption;
+  }
+  return result;
+}
+
+// An interrupted transfer: reset, closed short, or silent for m_nStallMs
+// (libcurl's low-speed limit) before the overall time-out.
+bool CHttpFetch::MayResume(CURLcode result, uint32_t nElapsedMs, uint32_t nBudgetMs) const {
+  if (m_bHeader || m_strValidator.empty()) return false;
+  switch (result) {
+    case CURLE_PARTIAL_FILE:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_GOT_NOTHING:
+      return true;
+    case CURLE_OPERATION_TIMEDOUT:
+      return nElapsedMs + kDeadlineMarginMs < nBudgetMs;
+    default:
+      return false;
+  }
+}
+
+CURLcode CHttpFetch::RunOneTransfer(uint32_t nTimeLeftMs, bool bRanged) {
   CurlHandle handle(curl_easy_init());
   m_hCurl = handle.get();
   if (!handle) return CURLE_FAILED_INIT;
   CURL* curl = handle.get();
+  m_headers = ResumeHeaders();
+  m_bRanged = bRanged;
+  m_bAnswerRefused = false;
 
-  CURLcode result = ApplySystemProxy(curl);
+  CURLcode result = ApplyProxy(curl);
   // Without the system's proxy settings the transfer goes direct.
   if (result != CURLE_OK && result != CURLE_FUNCTION_NOT_FOUND) return result;
-  long seconds = static_cast<long>(m_nTimeoutMs / 1000);
+  CurlList ranges;
+  if (bRanged) {
+    ranges = RangeHeaders(m_nSize, m_strValidator);
+    if (!ranges) return CURLE_OUT_OF_MEMORY;
+  }
   CurlOptions options(curl);
   options.Set(CURLOPT_URL, m_strUrl.c_str())
       .Set(CURLOPT_HTTPGET, 1L)
@@ -165,8 +242,15 @@ CURLcode CHttpFetch::RunTransfer() {
       .Set(CURLOPT_WRITEFUNCTION, &CHttpFetch::OnWriteData)
       .Set(CURLOPT_FOLLOWLOCATION, m_bHeader ? 0L : 1L)
       .Set(CURLOPT_MAXREDIRS, kMaxRedirects)
-      .Set(CURLOPT_TIMEOUT, seconds == 0 ? 1L : seconds);
-  if (m_bHeader) options.Set(CURLOPT_HEADER, 1L);
+      .Set(CURLOPT_TIMEOUT_MS, static_cast<long>(std::max<uint32_t>(1, nTimeLeftMs)))
+      .Set(CURLOPT_LOW_SPEED_LIMIT, 1L)
+      .Set(CURLOPT_LOW_SPEED_TIME, static_cast<long>(std::max<uint32_t>(1, m_nStallMs / 1000)));
+  if (m_bHeader) {
+    options.Set(CURLOPT_HEADER, 1L);
+  } else {
+    options.Set(CURLOPT_HEADERFUNCTION, &CHttpFetch::OnHeaderLine).Set(CURLOPT_HEADERDATA, this);
+  }
+  if (ranges) options.Set(CURLOPT_HTTPHEADER, ranges.get());
   if (!m_strCookie.empty()) options.Set(CURLOPT_COOKIE, m_strCookie.c_str());
   // A redirect may lead to HTTPS: its certificate is checked against the
   // system store. A check that cannot be put in place fails the transfer.
@@ -179,6 +263,52 @@ CURLcode CHttpFetch::RunTransfer() {
   result = curl_easy_perform(curl);
   m_hCurl = nullptr;
   return result;
+}
+
+CURLcode CHttpFetch::ApplyProxy(CURL* hCurl) const {
+  switch (m_proxy.route) {
+    case ProxyChoice::Route::kNamed:
+      return curl_easy_setopt(hCurl, CURLOPT_PROXY, m_proxy.hostPort.c_str());
+    case ProxyChoice::Route::kDirect:
+      return curl_easy_setopt(hCurl, CURLOPT_PROXY, "");
+    default:
+      return ApplySystemProxy(hCurl);
+  }
+}
+
+size_t CHttpFetch::OnHeaderLine(char* pLine, size_t nSize, size_t nCount, void* pUser) {
+  auto* fetch = static_cast<CHttpFetch*>(pUser);
+  size_t bytes = nSize * nCount;
+  ReadResumeHeaderLine(pLine, bytes, fetch->m_headers);
+  bool endOfHeaders = bytes <= 2 && (bytes == 0 || pLine[0] == '\r' || pLine[0] == '\n');
+  if (endOfHeaders && !fetch->OnFinalHeaders()) return 0;  // ends the transfer
+  return bytes;
+}
+
+// At the end of each response's headers. The body's own response decides
+// whether what arrived so far is kept, and names the body for a resume.
+bool CHttpFetch::OnFinalHeaders() {
+  long status = m_headers.status;
+  bool interim = status / 100 == 1 || (status / 100 == 3 && !m_bHeader);
+  if (interim) return true;
+  if (m_bRanged) {
+    switch (ClassifyResumeAnswer(m_headers, m_nSize, m_strValidator)) {
+      case ResumeAnswer::kContinue:
+        LogPrint(LOG_MODULE_MAIN, L"HTTP fetch: the host sends the rest from byte %lu (206)",
+                 static_cast<unsigned long>(m_nSize));
+        return true;
+      case ResumeAnswer::kRestart:
+        LogPrint(LOG_MODULE_MAIN, L"HTTP fetch: the host sends the whole body again");
+        m_nSize = 0;
+        break;
+      default:
+        LogPrint(LOG_MODULE_MAIN, L"HTTP fetch: no rest of the body (status %ld)", status);
+        m_bAnswerRefused = true;
+        return false;
+    }
+  }
+  m_strValidator = CanResume(m_headers) ? ResumeValidator(m_headers) : std::string();
+  return true;
 }
 
 void CHttpFetch::SetOptionQuery(OptionQuery query) { g_optionQuery = query; }

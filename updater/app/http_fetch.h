@@ -1,5 +1,7 @@
 // One HTTP GET through libcurl, with the body held in memory and the proxy
-// taken from the user's system Internet settings.
+// taken from the user's system Internet settings (a configuration script
+// they name first). A transfer that ends early is resumed where the host
+// allows it.
 #pragma once
 
 #include <curl/curl.h>
@@ -9,7 +11,9 @@
 #include <memory>
 #include <string>
 
+#include "app/proxy_choice.h"
 #include "app/receive_buffer_rules.h"
+#include "app/transfer_resume_rules.h"
 
 class CHttpFetch {
  public:
@@ -29,6 +33,8 @@ class CHttpFetch {
   // Redirects followed before a transfer fails (libcurl of this age would
   // follow a redirect loop until the time-out, an hour for the update).
   static constexpr long kMaxRedirects = 20;
+  // No byte for this long ends a transfer as interrupted.
+  static constexpr uint32_t kStallMs = 30000;
 
   CHttpFetch();
   ~CHttpFetch();
@@ -55,6 +61,8 @@ class CHttpFetch {
   bool AppendData(const void* pData, uint32_t nLength);
   static uint32_t MapCurlCode(CURLcode code);
 
+  // The proxy the last fetch used and why, as its log line says.
+  const std::wstring& ProxyReason() const { return m_proxy.reason; }
   uint32_t Capacity() const { return m_nCapacity; }
   uint32_t Size() const { return m_nSize; }
 
@@ -65,10 +73,16 @@ class CHttpFetch {
  public:
   std::string m_strCookie;  // sent as the Cookie header when non-empty
   bool m_bHeader;           // headers into the body, redirects not followed
-  uint32_t m_nTimeoutMs;    // limit for the whole transfer
+  uint32_t m_nTimeoutMs;    // limit for the whole transfer, resumes included
+  uint32_t m_nStallMs;      // kStallMs unless a test sets less
 
  private:
   CURLcode RunTransfer();
+  CURLcode RunOneTransfer(uint32_t nTimeLeftMs, bool bRanged);
+  CURLcode ApplyProxy(CURL* hCurl) const;
+  bool MayResume(CURLcode result, uint32_t nElapsedMs, uint32_t nBudgetMs) const;
+  static size_t OnHeaderLine(char* pLine, size_t nSize, size_t nCount, void* pUser);
+  bool OnFinalHeaders();
   void ReserveAnnouncedLength();
   bool Grow(uint64_t nRequired);
 
@@ -76,4 +90,10 @@ class CHttpFetch {
   uint32_t m_nCapacity;
   uint32_t m_nSize;
   CURL* m_hCurl;
+
+  ProxyChoice m_proxy;
+  ResumeHeaders m_headers;     // of the response being received
+  std::string m_strValidator;  // names the body received so far; empty: no resume
+  bool m_bRanged;              // the transfer asks for the rest of the body
+  bool m_bAnswerRefused;       // its answer was no rest of the same body
 };

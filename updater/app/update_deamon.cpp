@@ -64,9 +64,11 @@ bool WriteWholeFile(const std::wstring& strPath, const std::string& strBody) {
 
 }  // namespace
 
-UpdateDeamon::UpdateDeamon(const std::wstring& strUrl, const std::wstring& strMd5,
+uint32_t UpdateDeamon::s_uiEngineSilenceMs = UpdateDeamon::kEngineSilenceMs;
+
+UpdateDeamon::UpdateDeamon(const std::wstring& strUrl, const std::wstring& strDigest,
                            const std::wstring& strTipText, bool bForce)
-    : m_strUrl(strUrl), m_strMd5(strMd5), m_strTipText(strTipText), m_bForce(bForce) {
+    : m_strUrl(strUrl), m_strDigest(strDigest), m_strTipText(strTipText), m_bForce(bForce) {
   if (MutexExists(kInstanceMutex)) EndAsSecondInstance();
   m_hMutex.Reset(CreateMutexW(nullptr, TRUE, kInstanceMutex));
   // A mutex that already existed was made by an instance started at the same
@@ -105,7 +107,7 @@ bool UpdateDeamon::AskUser() {
   const INT_PTR nButton = dialog.DoModal();
   if (nButton == IDOK) return true;
   // Not storing the choice only means the user is asked again next time.
-  if (dialog.m_bNoRemind) WriteIgnoreMd5Value(m_strMd5);
+  if (dialog.m_bNoRemind) WriteIgnoreMd5Value(m_strDigest);
   return false;
 }
 
@@ -146,9 +148,20 @@ bool UpdateDeamon::WaitForEngineReady() {
   return m_pDownload && m_pDownload->IsWorking();
 }
 
+bool UpdateDeamon::IsEngineSilent() const {
+  // Unsigned, so the tick count's wrap after 49 days does not matter.
+  const uint32_t uiSilentMs = GetTickCount() - m_uiLastReportTick.load(std::memory_order_acquire);
+  return uiSilentMs >= s_uiEngineSilenceMs;
+}
+
 bool UpdateDeamon::WaitForEngineCompletion() {
   for (uint32_t nWaitedMs = 0; nWaitedMs < kEngineWaitMs; nWaitedMs += kCompletionPollMs) {
     if (m_bDone.load(std::memory_order_acquire)) return true;
+    if (IsEngineSilent()) {
+      LogPrint(LOG_MODULE_MAIN, L"The engine reported nothing for %u s; fetching by HTTP.",
+               s_uiEngineSilenceMs / 1000);
+      return false;
+    }
     Sleep(kCompletionPollMs);
   }
   return m_bDone.load(std::memory_order_acquire) != 0;
@@ -174,6 +187,8 @@ bool UpdateDeamon::DownloadByEngine() {
   stTaskInfo.strFileName = m_strTargetPath.substr(0, kTaskFileChars);
   stTaskInfo.byTaskFlags = kTaskFlags;
   m_bDone.store(0, std::memory_order_relaxed);
+  // The silence is counted from the task's creation.
+  NoteEngineReport();
   uint32_t uiTaskId = 0;
   // Whether the task could be made is told by the completion notification.
   LOG_IF_FALSE(m_pDownload->CreateTask(stTaskInfo, uiTaskId));
@@ -198,9 +213,7 @@ int UpdateDeamon::VerifyTarget() {
   // Held from before the digest is taken until the installer has started.
   m_hTargetLock.Reset(CreateFileW(m_strTargetPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  std::string strDigest = GetFileMd5(m_strTargetPath);
-  if (!m_hTargetLock.IsValid() ||
-      !IsSameMd5(m_strMd5, std::wstring(strDigest.begin(), strDigest.end()))) {
+  if (!m_hTargetLock.IsValid() || !FileMatchesDigest(m_strTargetPath, m_strDigest)) {
     m_hTargetLock.Reset();
     return UPDATE_DIGEST_MISMATCH;
   }
@@ -208,11 +221,19 @@ int UpdateDeamon::VerifyTarget() {
   return UPDATE_OK;
 }
 
+// A wait of up to ten minutes is told in the records, so whoever watches
+// the service sees why nothing happens.
 int UpdateDeamon::WaitForControl() {
-  while (MutexExists(kControlMutex)) {
+  if (!MutexExists(kControlMutex)) return UPDATE_OK;
+  LogPrint(LOG_MODULE_BRIMLIB, L"WaitForControl: the upload control is running, waiting.");
+  do {
     Sleep(static_cast<DWORD>(m_nWaitInterval));
-    if (--m_nWaitTries <= 0) return UPDATE_CONTROL_RUNNING;
-  }
+    if (--m_nWaitTries <= 0) {
+      LogPrint(LOG_MODULE_BRIMLIB, L"WaitForControl: the upload control still runs, giving up.");
+      return UPDATE_CONTROL_RUNNING;
+    }
+  } while (MutexExists(kControlMutex));
+  LogPrint(LOG_MODULE_BRIMLIB, L"WaitForControl: the upload control has ended.");
   return UPDATE_OK;
 }
 

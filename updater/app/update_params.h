@@ -1,6 +1,7 @@
 // The update service's one command-line argument: five fields separated by
-// "|", for the installer's URL, its expected MD5 digest, an unused field,
-// the message for the user and the forced-update marker.
+// "|", for the installer's URL, its expected digest (MD5 or SHA-256, told
+// apart by DigestKindOf), an unused field, the message for the user and the
+// forced-update marker.
 #pragma once
 
 #include <string>
