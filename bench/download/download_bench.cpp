@@ -17,8 +17,8 @@
 #include "EngineEvents.h"
 #include "EngineRecords.h"
 #include "IDownload.h"
-#include "base/scoped_com.h"
-#include "base/scoped_win.h"
+#include "owners/scoped_com.h"
+#include "owners/scoped_win.h"
 #include "test_paths.h"
 
 using Microsoft::WRL::ComPtr;
