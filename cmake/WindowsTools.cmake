@@ -70,10 +70,26 @@ function(add_idl var idl_file)
   set(${var}_DIR ${out} PARENT_SCOPE)
 endfunction()
 
-# A test executable run under Wine by ctest. Every test waits for the Wine
-# prefix and its persistent server (the wine_prefix fixture).
+# A Wine prefix of its own for the tests that name it (add_wine_test PREFIX):
+# made ready and given a persistent server by the fixture wine_prefix_NAME.
+function(add_wine_prefix prefix)
+  if(TEST wine_prefix_${prefix}_start)
+    return()
+  endif()
+  add_test(NAME wine_prefix_${prefix}_start COMMAND ${CMAKE_BINARY_DIR}/wine-run.sh --start)
+  add_test(NAME wine_prefix_${prefix}_stop COMMAND ${CMAKE_BINARY_DIR}/wine-run.sh --stop)
+  set_tests_properties(wine_prefix_${prefix}_start PROPERTIES
+    FIXTURES_SETUP wine_prefix_${prefix} TIMEOUT 600 ENVIRONMENT ZP_WINE_PREFIX=${prefix})
+  set_tests_properties(wine_prefix_${prefix}_stop PROPERTIES
+    FIXTURES_CLEANUP wine_prefix_${prefix} ENVIRONMENT ZP_WINE_PREFIX=${prefix})
+endfunction()
+
+# A test executable run under Wine by ctest. Every test waits for its Wine
+# prefix and that prefix's persistent server: the shared one (the wine_prefix
+# fixture), or with PREFIX one of its own, so that it runs beside the tests of
+# other prefixes whatever machine-wide state it changes.
 function(add_wine_test name)
-  cmake_parse_arguments(ARG "" "TIMEOUT" "COMMAND" ${ARGN})
+  cmake_parse_arguments(ARG "" "TIMEOUT;PREFIX" "COMMAND" ${ARGN})
   if(NOT ARG_COMMAND)
     set(ARG_COMMAND ${name})
   endif()
@@ -81,7 +97,14 @@ function(add_wine_test name)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()
-  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_prefix TIMEOUT ${ARG_TIMEOUT})
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+  if(ARG_PREFIX)
+    add_wine_prefix(${ARG_PREFIX})
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_prefix_${ARG_PREFIX})
+    set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT ZP_WINE_PREFIX=${ARG_PREFIX})
+  else()
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_prefix)
+  endif()
 endfunction()
 
 # A GoogleTest program from the given sources, run under Wine.

@@ -16,8 +16,8 @@
 #include "EngineEvents.h"
 #include "EngineRecords.h"
 #include "IDownload.h"
-#include "base/scoped_com.h"
-#include "base/scoped_win.h"
+#include "owners/scoped_com.h"
+#include "owners/scoped_win.h"
 #include "paired_runs.h"
 #include "test_paths.h"
 

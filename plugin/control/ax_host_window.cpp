@@ -24,7 +24,6 @@ void CAxHostWindow::OnSize(int width, int height) {
 
 void CAxHostWindow::OnDestroy() {
   ReleaseControl();
-  m_spExternal.Reset();
   m_hWnd = nullptr;
 }
 
@@ -47,7 +46,6 @@ void CAxHostWindow::ReleaseControl() {
     m_spOleObject.Reset();
   }
   m_spControl.Reset();
-  m_bInPlaceActive = false;
 }
 
 // --- IUnknown ---------------------------------------------------------------
@@ -132,10 +130,9 @@ STDMETHODIMP CAxHostWindow::QueryControl(REFIID iid, void** object) {
   return m_spControl->QueryInterface(iid, object);
 }
 
-STDMETHODIMP CAxHostWindow::SetExternalDispatch(IDispatch* external) {
-  m_spExternal = external;
-  return S_OK;
-}
+// Nothing in this container hands an external object to the control, so
+// the one offered is accepted and not kept.
+STDMETHODIMP CAxHostWindow::SetExternalDispatch(IDispatch*) { return S_OK; }
 
 STDMETHODIMP CAxHostWindow::SetExternalUIHandler(IUnknown*) { return E_NOTIMPL; }
 
@@ -218,10 +215,7 @@ STDMETHODIMP CAxHostWindow::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
 // --- IOleInPlaceSite --------------------------------------------------------
 
 STDMETHODIMP CAxHostWindow::CanInPlaceActivate() { return m_hWnd ? S_OK : S_FALSE; }
-STDMETHODIMP CAxHostWindow::OnInPlaceActivate() {
-  m_bInPlaceActive = true;
-  return S_OK;
-}
+STDMETHODIMP CAxHostWindow::OnInPlaceActivate() { return S_OK; }
 STDMETHODIMP CAxHostWindow::OnUIActivate() { return S_OK; }
 
 STDMETHODIMP CAxHostWindow::GetWindowContext(IOleInPlaceFrame** frame,
@@ -244,10 +238,7 @@ STDMETHODIMP CAxHostWindow::GetWindowContext(IOleInPlaceFrame** frame,
 
 STDMETHODIMP CAxHostWindow::Scroll(SIZE) { return E_NOTIMPL; }
 STDMETHODIMP CAxHostWindow::OnUIDeactivate(BOOL) { return S_OK; }
-STDMETHODIMP CAxHostWindow::OnInPlaceDeactivate() {
-  m_bInPlaceActive = false;
-  return S_OK;
-}
+STDMETHODIMP CAxHostWindow::OnInPlaceDeactivate() { return S_OK; }
 STDMETHODIMP CAxHostWindow::DiscardUndoState() { return S_OK; }
 STDMETHODIMP CAxHostWindow::DeactivateAndUndo() { return S_OK; }
 STDMETHODIMP CAxHostWindow::OnPosRectChange(LPCRECT position) {

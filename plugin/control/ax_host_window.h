@@ -8,8 +8,8 @@
 #include <ocidl.h>
 #include <wrl/client.h>
 
-#include "ax_host.h"
-#include "support/scoped_com.h"
+#include "ax_host_container.h"
+#include "owners/scoped_com.h"
 
 class CAxHostWindow final : public IAxWinHostWindow,
                             public IOleClientSite,
@@ -100,11 +100,9 @@ class CAxHostWindow final : public IAxWinHostWindow,
   ScopedOleInitialize m_oleInitialize;
   LONG m_lRefs = 1;
   HWND m_hWnd;
-  bool m_bInPlaceActive = false;
   Microsoft::WRL::ComPtr<IUnknown> m_spControl;
   Microsoft::WRL::ComPtr<IOleObject> m_spOleObject;
   Microsoft::WRL::ComPtr<IOleInPlaceObject> m_spInPlaceObject;
   Microsoft::WRL::ComPtr<IConnectionPoint> m_spAdvisePoint;
   DWORD m_dwAdviseCookie = 0;
-  Microsoft::WRL::ComPtr<IDispatch> m_spExternal;
 };

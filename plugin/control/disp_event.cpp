@@ -72,8 +72,6 @@ HRESULT DescribeFunc(ITypeInfo* info, DISPID id, FuncInfo& out) {
   hr = info->GetFuncDesc(index, &desc);
   if (FAILED(hr)) return hr;
   out = FuncInfo();
-  out.cc = desc->callconv;
-  out.vtReturn = desc->elemdescFunc.tdesc.vt;
   out.nParams = desc->cParams;
   for (SHORT i = 0; i < desc->cParams && i < kMaxParams; ++i) {
     const TYPEDESC& type = desc->lprgelemdescParam[i].tdesc;
@@ -112,7 +110,7 @@ void TypeInfoHolder::Clear() {
 
 }  // namespace dispevent
 
-HRESULT _IDispEvent::Advise(IUnknown* source, IUnknown* sink) {
+HRESULT DispEventConnection::Advise(IUnknown* source, IUnknown* sink) {
   if (!source || !sink) return E_POINTER;
   if (IsConnected()) return S_OK;
   ComPtr<IConnectionPointContainer> container;
@@ -128,7 +126,7 @@ HRESULT _IDispEvent::Advise(IUnknown* source, IUnknown* sink) {
   return hr;
 }
 
-HRESULT _IDispEvent::Unadvise(IUnknown* source) {
+HRESULT DispEventConnection::Unadvise(IUnknown* source) {
   if (!IsConnected()) return S_FALSE;
   const DWORD cookie = m_dwEventCookie;
   m_dwEventCookie = kNotConnected;

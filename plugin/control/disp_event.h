@@ -6,8 +6,7 @@
 //
 // Base chain of a sink class (most derived first): IDispEventImpl (type
 // library), IDispEventSimpleImpl (IDispatch and the table walk),
-// _IDispEventLocator (sink identifier and event interface), _IDispEvent
-// (identifiers, version and connection cookie).
+// DispEventConnection (identifiers, version and connection cookie).
 #pragma once
 
 #include <windows.h>
@@ -26,8 +25,6 @@ constexpr SHORT kMaxParams = 8;
 // The parameter description of one event. nParams is the declared count,
 // also when it exceeds kMaxParams (then only the first types are kept).
 struct FuncInfo {
-  CALLCONV cc = CC_STDCALL;
-  VARTYPE vtReturn = VT_EMPTY;
   SHORT nParams = 0;
   VARTYPE pVarTypes[kMaxParams] = {};
 };
@@ -92,17 +89,16 @@ HRESULT DescribeFunc(ITypeInfo* info, DISPID id, FuncInfo& out);
 }  // namespace dispevent
 
 // Identifiers, version and connection of one sink.
-class _IDispEvent {
+class DispEventConnection {
  public:
   static constexpr DWORD kNotConnected = 0xFEFEFEFE;
 
-  _IDispEvent(REFGUID libid, REFIID iid, WORD major, WORD minor)
+  DispEventConnection(REFGUID libid, REFIID iid, WORD major, WORD minor)
       : m_libid(libid), m_iid(iid), m_wMajorVerNum(major), m_wMinorVerNum(minor) {}
-  _IDispEvent(const _IDispEvent&) = delete;
-  _IDispEvent& operator=(const _IDispEvent&) = delete;
+  DispEventConnection(const DispEventConnection&) = delete;
+  DispEventConnection& operator=(const DispEventConnection&) = delete;
 
   bool IsConnected() const { return m_dwEventCookie != kNotConnected; }
-  DWORD Cookie() const { return m_dwEventCookie; }
 
  protected:
   // Connects `sink` to the source's connection point for the event
@@ -118,19 +114,12 @@ class _IDispEvent {
   DWORD m_dwEventCookie = kNotConnected;
 };
 
-template <UINT nID, const IID* piid>
-class _IDispEventLocator : public _IDispEvent {
- public:
-  static constexpr UINT kSinkId = nID;
-  using _IDispEvent::_IDispEvent;
-};
-
 // IDispatch of a sink over T's sink table (T::SinkMap(&count)). The sink is
 // part of its owner and not reference counted.
 template <UINT nID, class T, const IID* pdiid>
-class IDispEventSimpleImpl : public IDispatch, public _IDispEventLocator<nID, pdiid> {
+class IDispEventSimpleImpl : public IDispatch, public DispEventConnection {
  public:
-  using _IDispEventLocator<nID, pdiid>::_IDispEventLocator;
+  using DispEventConnection::DispEventConnection;
 
   STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
     if (!object) return E_POINTER;

@@ -6,7 +6,7 @@
 #include "entry/browser_funcs.h"
 #include "entry/np_convert.h"
 #include "entry/refusal.h"
-#include "support/scoped_com.h"
+#include "owners/scoped_com.h"
 
 namespace {
 
@@ -120,8 +120,8 @@ constexpr Rule B = Rule::Flag;
 constexpr Rule S = Rule::String;
 
 // Class, IPictavoEx operation (also the script name), out rule, argument rules;
-// in registration order. The operations' vtable positions are pinned by
-// control/pictavoex_slots.c.
+// in registration order. The build holds this table against the control's IDL
+// (control/idl_tables.py), which also pins the operations' vtable positions.
 #define UPLOAD_CTRL_METHODS(X)                                                     \
   X(UploadCtrlInit, Init, None)                                                    \
   X(UploadCtrlSetMD5FileSize, SetMD5FileSize, None, N)                             \

@@ -5,6 +5,7 @@
 #include "entry/control_methods.h"
 #include "entry/module.h"
 #include "entry/np_convert.h"
+#include "owners/failure.h"
 #include "support/write_log.h"
 
 namespace {
@@ -82,7 +83,7 @@ void CMyAdapter::OnDetach() {
 
 void CMyAdapter::DisconnectEvents() {
   // The connection counts as ended whatever the control answers.
-  if (m_pControl) DispEventUnadvise(m_pControl.Get());
+  if (m_pControl) LOG_IF_FAILED(DispEventUnadvise(m_pControl.Get()));
   m_typeInfo.Clear();
 }
 
@@ -123,20 +124,18 @@ HRESULT CMyAdapter::CreateAxControl() {
   }
   // A control without a working connection point still serves its methods:
   // the sink then stays unconnected and the result is the creation's.
-  DispEventAdvise(m_pControl.Get());
+  LOG_IF_FAILED(DispEventAdvise(m_pControl.Get()));
   return hr;
 }
 
 HRESULT CMyAdapter::HostControl() {
   Microsoft::WRL::ComPtr<IAxWinHostWindow> container;
-  HRESULT hr = axhost::GetHost(m_hHostWnd, &container);
-  if (FAILED(hr)) return hr;
+  RETURN_IF_FAILED(axhost::GetHost(m_hHostWnd, &container));
   LPOLESTR clsid = nullptr;
-  hr = StringFromCLSID(CLSID_PictavoEx, &clsid);
-  if (FAILED(hr)) return hr;
-  hr = container->CreateControl(clsid, m_hHostWnd, nullptr);
+  RETURN_IF_FAILED(StringFromCLSID(CLSID_PictavoEx, &clsid));
+  const HRESULT hr = container->CreateControl(clsid, m_hHostWnd, nullptr);
   CoTaskMemFree(clsid);
-  if (FAILED(hr)) return hr;
+  RETURN_IF_FAILED(hr);
   return axhost::QueryControl(m_hHostWnd, IID_IPictavoEx,
                               reinterpret_cast<void**>(m_pControl.ReleaseAndGetAddressOf()));
 }
@@ -188,128 +187,21 @@ HRESULT CMyAdapter::Deliver(const char* name, std::initializer_list<EventArg> ar
   return S_OK;
 }
 
-HRESULT CMyAdapter::OnSink_UploadSelect(long value1, long value2) {
-  return Deliver("OnSink_UploadSelect", {value1, value2});
+namespace {
+
+bool AnyNull(std::initializer_list<BSTR> texts) {
+  for (BSTR text : texts)
+    if (!text) return true;
+  return false;
 }
 
-HRESULT CMyAdapter::OnSink_UploadResult(BSTR result, BSTR detail) {
-  if (!result) return E_POINTER;
-  return Deliver("OnSink_UploadResult", {result, detail});
-}
+}  // namespace
 
-HRESULT CMyAdapter::OnSink_ActiveFrame(long frame) {
-  return Deliver("OnSink_ActiveFrame", {frame});
-}
-
-HRESULT CMyAdapter::OnSink_UploadComplete() { return Deliver("OnSink_UploadComplete"); }
-
-HRESULT CMyAdapter::OnSink_PrepareToUpload(long value) {
-  WriteLog(kLogFile, L"CMyAdapter::OnSink_PrepareToUpload");
-  return Deliver("OnSink_PrepareToUpload", {value});
-}
-
-HRESULT CMyAdapter::OnSink_UploadParams(long value) {
-  return Deliver("OnSink_UploadParams", {value});
-}
-
-HRESULT CMyAdapter::OnSink_LeaveControl(long value) {
-  return Deliver("OnSink_LeaveControl", {value});
-}
-
-HRESULT CMyAdapter::OnSink_UploadOver(long value1, long value2, long value3, long value4,
-                                      long value5) {
-  return Deliver("OnSink_UploadOver", {value1, value2, value3, value4, value5});
-}
-
-HRESULT CMyAdapter::OnSink_PrepareToAddPhoto() { return Deliver("OnSink_PrepareToAddPhoto"); }
-
-HRESULT CMyAdapter::OnSink_HowToDrag() { return Deliver("OnSink_HowToDrag"); }
-
-HRESULT CMyAdapter::OnSink_AxInited() { return Deliver("OnSink_AxInited"); }
-
-HRESULT CMyAdapter::OnSink_StartReadFile(BSTR file) {
-  if (!file) return E_POINTER;
-  return Deliver("OnSink_StartReadFile", {file});
-}
-
-HRESULT CMyAdapter::OnSink_StartCompress(BSTR file) {
-  if (!file) return E_POINTER;
-  return Deliver("OnSink_StartCompress", {file});
-}
-
-HRESULT CMyAdapter::OnSink_StartUpload(BSTR file) {
-  if (!file) return E_POINTER;
-  return Deliver("OnSink_StartUpload", {file});
-}
-
-HRESULT CMyAdapter::OnSink_ShowTimeInfo(BSTR text) {
-  if (!text) return E_POINTER;
-  return Deliver("OnSink_ShowTimeInfo", {text});
-}
-
-HRESULT CMyAdapter::OnSink_HideTimeInfo() { return Deliver("OnSink_HideTimeInfo"); }
-
-HRESULT CMyAdapter::OnSink_UploadAllSuccessful() { return Deliver("OnSink_UploadAllSuccessful"); }
-
-HRESULT CMyAdapter::OnSink_LocalError(long code, BSTR text1, BSTR text2) {
-  return Deliver("OnSink_LocalError", {code, text1, text2});
-}
-
-HRESULT CMyAdapter::OnSink_DataReport(BSTR text, long value) {
-  if (!text) return E_POINTER;
-  return Deliver("OnSink_DataReport", {text, value});
-}
-
-HRESULT CMyAdapter::OnSink_UploadCompleteDataReport(BSTR text, long value) {
-  if (!text) return E_POINTER;
-  return Deliver("OnSink_UploadCompleteDataReport", {text, value});
-}
-
-HRESULT CMyAdapter::OnSink_UploadLibDataReport(BSTR text1, long value1, long value2, long value3,
-                                               BSTR text2) {
-  if (!text1 || !text2) return E_POINTER;
-  return Deliver("OnSink_UploadLibDataReport", {text1, value1, value2, value3, text2});
-}
-
-HRESULT CMyAdapter::OnSink_GiveupFocus() { return Deliver("OnSink_GiveupFocus"); }
-
-HRESULT CMyAdapter::OnSink_SizeChanged(long value) {
-  return Deliver("OnSink_SizeChanged", {value});
-}
-
-HRESULT CMyAdapter::OnSink_WaterMarkPreview(BSTR text1, BSTR text2, BSTR text3) {
-  return Deliver("OnSink_WaterMarkPreview", {text1, text2, text3});
-}
-
-HRESULT CMyAdapter::OnSink_UploadReturn(long value) {
-  return Deliver("OnSink_UploadReturn", {value});
-}
-
-HRESULT CMyAdapter::OnSink_UploadProgress(long value1, long value2, long value3) {
-  return Deliver("OnSink_UploadProgress", {value1, value2, value3});
-}
-
-HRESULT CMyAdapter::OnSink_UsbNotRead() { return Deliver("OnSink_UsbNotRead"); }
-
-HRESULT CMyAdapter::OnSlientSink_StartUpload(BSTR text) {
-  if (!text) return E_POINTER;
-  return Deliver("OnSlientSink_StartUpload", {text});
-}
-
-HRESULT CMyAdapter::OnSlientSink_StopUpload(long value) {
-  return Deliver("OnSlientSink_StopUpload", {value});
-}
-
-HRESULT CMyAdapter::OnSlientSink_Progress(long value) {
-  return Deliver("OnSlientSink_Progress", {value});
-}
-
-HRESULT CMyAdapter::OnSlientSink_Complete(BSTR text) {
-  if (!text) return E_POINTER;
-  return Deliver("OnSlientSink_Complete", {text});
-}
-
-HRESULT CMyAdapter::OnSlientSink_Error(BSTR text) {
-  if (!text) return E_POINTER;
-  return Deliver("OnSlientSink_Error", {text});
-}
+#define PICTAVOEX_ADAPTER_HANDLER(id, name, params, args, required, traced) \
+  HRESULT CMyAdapter::name params {                                         \
+    if (AnyNull({PICTAVOEX_UNPAREN required})) return E_POINTER;            \
+    if (traced) WriteLog(kLogFile, L"CMyAdapter::" #name);                  \
+    return Deliver(#name, {PICTAVOEX_UNPAREN args});                        \
+  }
+PICTAVOEX_EVENTS(PICTAVOEX_ADAPTER_HANDLER)
+#undef PICTAVOEX_ADAPTER_HANDLER

@@ -36,43 +36,13 @@ class CMyAdapter : public CPlugin, public CZumiPictavoExEvent {
   // behind.
   HRESULT CreateAxControl();
 
-  // Event handlers: each turns the event's arguments into script values and
-  // calls the listener of the event's name. A required string that is null
-  // gives E_POINTER and reaches no script; other null strings arrive as "".
-  HRESULT OnSink_UploadSelect(long value1, long value2) override;
-  HRESULT OnSink_UploadResult(BSTR result, BSTR detail) override;
-  HRESULT OnSink_ActiveFrame(long frame) override;
-  HRESULT OnSink_UploadComplete() override;
-  HRESULT OnSink_PrepareToUpload(long value) override;
-  HRESULT OnSink_UploadParams(long value) override;
-  HRESULT OnSink_LeaveControl(long value) override;
-  HRESULT OnSink_UploadOver(long value1, long value2, long value3, long value4,
-                            long value5) override;
-  HRESULT OnSink_PrepareToAddPhoto() override;
-  HRESULT OnSink_HowToDrag() override;
-  HRESULT OnSink_AxInited() override;
-  HRESULT OnSink_StartReadFile(BSTR file) override;
-  HRESULT OnSink_StartCompress(BSTR file) override;
-  HRESULT OnSink_StartUpload(BSTR file) override;
-  HRESULT OnSink_ShowTimeInfo(BSTR text) override;
-  HRESULT OnSink_HideTimeInfo() override;
-  HRESULT OnSink_UploadAllSuccessful() override;
-  HRESULT OnSink_LocalError(long code, BSTR text1, BSTR text2) override;
-  HRESULT OnSink_DataReport(BSTR text, long value) override;
-  HRESULT OnSink_UploadCompleteDataReport(BSTR text, long value) override;
-  HRESULT OnSink_UploadLibDataReport(BSTR text1, long value1, long value2, long value3,
-                                     BSTR text2) override;
-  HRESULT OnSink_GiveupFocus() override;
-  HRESULT OnSink_SizeChanged(long value) override;
-  HRESULT OnSink_WaterMarkPreview(BSTR text1, BSTR text2, BSTR text3) override;
-  HRESULT OnSink_UploadReturn(long value) override;
-  HRESULT OnSink_UploadProgress(long value1, long value2, long value3) override;
-  HRESULT OnSink_UsbNotRead() override;
-  HRESULT OnSlientSink_StartUpload(BSTR text) override;
-  HRESULT OnSlientSink_StopUpload(long value) override;
-  HRESULT OnSlientSink_Progress(long value) override;
-  HRESULT OnSlientSink_Complete(BSTR text) override;
-  HRESULT OnSlientSink_Error(BSTR text) override;
+  // Event handlers (control/pictavoex_events.h): each turns the event's
+  // arguments into script values and calls the listener of the event's name.
+  // A required string that is null gives E_POINTER and reaches no script;
+  // other null strings arrive as "".
+#define PICTAVOEX_ADAPTER_HANDLER(id, name, params, ...) HRESULT name params override;
+  PICTAVOEX_EVENTS(PICTAVOEX_ADAPTER_HANDLER)
+#undef PICTAVOEX_ADAPTER_HANDLER
 
  private:
   void FillTables();
@@ -97,8 +67,6 @@ class CMyAdapter : public CPlugin, public CZumiPictavoExEvent {
 
   Microsoft::WRL::ComPtr<IPictavoEx> m_pControl;
   HWND m_hHostWnd = nullptr;
-  char m_szReserved1[256] = {};
-  char m_szReserved2[256] = {};
   std::map<NPIdentifier, std::unique_ptr<npMethod>> methodTable;
   std::map<NPIdentifier, std::unique_ptr<npProperty>> propertyTable;
 };

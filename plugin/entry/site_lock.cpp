@@ -10,7 +10,7 @@
 #include "entry/refusal.h"
 #include "entry/scoped_npobject.h"
 #include "entry/site_rules.h"
-#include "support/scoped_win.h"
+#include "owners/scoped_win.h"
 #include "support/write_log.h"
 
 namespace sitelock {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "support/scoped_win.h"
+#include "owners/scoped_win.h"
 
 namespace {
 

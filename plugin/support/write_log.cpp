@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "support/scoped_win.h"
+#include "owners/scoped_win.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/file_md5.h"
-#include "base/scoped_win.h"
+#include "owners/scoped_win.h"
 #include "fault_rows.h"
 #include "flow_driver.h"
 #include "test_paths.h"

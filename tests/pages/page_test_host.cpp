@@ -24,7 +24,7 @@
 
 #include "fixture_control.h"
 #include "page_host.h"
-#include "support/scoped_com.h"
+#include "owners/scoped_com.h"
 #include "test_paths.h"
 
 namespace {

@@ -3,8 +3,9 @@
 // the vtable position that it reaches, the argument rules (N number, B flag,
 // S string) and what script gets back (I long, F flag, S string, - nothing).
 // "EditUploadFile" reaches no operation (position 0, out X) and never
-// succeeds. The stand-ins of the control are generated from its IDL; this
-// table is what the tests expect of the IDL and of the plug-in.
+// succeeds. The stand-ins of the control are generated from its IDL; the
+// build holds this table against the IDL and the plug-in's own table
+// (plugin/control/idl_tables.py).
 #pragma once
 
 #include <gtest/gtest.h>

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "app/dib_canvas.h"
-#include "app/gdi_raii.h"
+#include "owners/scoped_gdi.h"
 #include "app/tips_dlg.h"
 #include "updater_resource.h"
 

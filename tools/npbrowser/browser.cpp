@@ -10,8 +10,6 @@ namespace {
 // What a current browser reports: every published entry, minor version 29.
 constexpr uint16_t kBrowserVersion = 29;
 
-Browser& B() { return Browser::Get(); }
-
 // --- Script functions -------------------------------------------------------
 
 NPObject* NP_CALLBACK FunctionAllocate(NPP, NPClass*) { return new ScriptFunction(); }
@@ -32,11 +30,11 @@ bool NP_CALLBACK FunctionInvokeDefault(NPObject* object, const NPVariant* args, 
   // The body may release this function; keep it alive until it returns.
   bool ok = true;
   if (function->body) {
-    B().Retain(function);
+    Browser::Get().Retain(function);
     auto body = function->body;
     body(args, argCount, result);
     ok = !function->failed;
-    B().Release(function);
+    Browser::Get().Release(function);
   }
   return ok;
 }
@@ -58,10 +56,10 @@ NPClass g_functionClass = {NP_CLASS_STRUCT_VERSION,
 // --- The page's window object and its location --------------------------------
 
 bool NP_CALLBACK WindowHasProperty(NPObject*, NPIdentifier name) {
-  return name == B().Identifier("location");
+  return name == Browser::Get().Identifier("location");
 }
 bool NP_CALLBACK LocationHasProperty(NPObject*, NPIdentifier name) {
-  return name == B().Identifier("href");
+  return name == Browser::Get().Identifier("href");
 }
 bool NP_CALLBACK LocationGetProperty(NPObject*, NPIdentifier name, NPVariant* result);
 NPClass g_locationClass = {NP_CLASS_STRUCT_VERSION,
@@ -77,13 +75,13 @@ NPClass g_locationClass = {NP_CLASS_STRUCT_VERSION,
 // Each read of location gives a new object, owned by the reader.
 bool NP_CALLBACK WindowGetProperty(NPObject* object, NPIdentifier name, NPVariant* result) {
   if (!WindowHasProperty(object, name)) return false;
-  OBJECT_TO_NPVARIANT(B().CreateObject(nullptr, &g_locationClass), *result);
+  OBJECT_TO_NPVARIANT(Browser::Get().CreateObject(nullptr, &g_locationClass), *result);
   return true;
 }
 bool NP_CALLBACK LocationGetProperty(NPObject* object, NPIdentifier name, NPVariant* result) {
   if (!LocationHasProperty(object, name)) return false;
-  const std::string& href = B().Address().href;
-  STRINGN_TO_NPVARIANT(B().NewString(href), static_cast<uint32_t>(href.size()), *result);
+  const std::string& href = Browser::Get().Address().href;
+  STRINGN_TO_NPVARIANT(Browser::Get().NewString(href), static_cast<uint32_t>(href.size()), *result);
   return true;
 }
 NPClass g_windowClass = {
@@ -106,8 +104,8 @@ void NP_CALLBACK Status(NPP, const char*) {}
 const char* NP_CALLBACK UserAgent(NPP) {
   return "Mozilla/5.0 (Windows NT 6.1; rv:52.0) Gecko/20100101 Firefox/52.0";
 }
-void* NP_CALLBACK MemAlloc(uint32_t size) { return B().MemAlloc(size); }
-void NP_CALLBACK MemFree(void* ptr) { B().MemFree(ptr); }
+void* NP_CALLBACK MemAlloc(uint32_t size) { return Browser::Get().MemAlloc(size); }
+void NP_CALLBACK MemFree(void* ptr) { Browser::Get().MemFree(ptr); }
 uint32_t NP_CALLBACK MemFlush(uint32_t) { return 0; }
 void NP_CALLBACK ReloadPlugins(NPBool) {}
 void* NP_CALLBACK GetJavaEnv() { return nullptr; }
@@ -121,7 +119,7 @@ NPError NP_CALLBACK PostURLNotify(NPP, const char*, const char*, uint32_t, const
 }
 NPError NP_CALLBACK GetValue(NPP, NPNVariable variable, void* value) {
   if (variable == NPNVnetscapeWindow && value) {
-    *static_cast<HWND*>(value) = B().TopWindow();
+    *static_cast<HWND*>(value) = Browser::Get().TopWindow();
     return NPERR_NO_ERROR;
   }
   if (variable == NPNVjavascriptEnabledBool && value) {
@@ -129,14 +127,14 @@ NPError NP_CALLBACK GetValue(NPP, NPNVariable variable, void* value) {
     return NPERR_NO_ERROR;
   }
   using Answers = PageAddress::Answers;
-  const Answers answers = B().Address().answers;
+  const Answers answers = Browser::Get().Address().answers;
   if (variable == NPNVdocumentOrigin && value && answers == Answers::OriginAndLocation) {
-    *static_cast<char**>(value) = B().NewString(B().Address().origin);
+    *static_cast<char**>(value) = Browser::Get().NewString(Browser::Get().Address().origin);
     return NPERR_NO_ERROR;
   }
   // A new window object each time, owned by the caller.
   if (variable == NPNVWindowNPObject && value && answers != Answers::None) {
-    *static_cast<NPObject**>(value) = B().CreateObject(nullptr, &g_windowClass);
+    *static_cast<NPObject**>(value) = Browser::Get().CreateObject(nullptr, &g_windowClass);
     return NPERR_NO_ERROR;
   }
   return NPERR_GENERIC_ERROR;
@@ -145,22 +143,24 @@ NPError NP_CALLBACK SetValue(NPP, NPPVariable, void*) { return NPERR_NO_ERROR; }
 void NP_CALLBACK InvalidateRect(NPP, NPRect*) {}
 void NP_CALLBACK InvalidateRegion(NPP, void*) {}
 void NP_CALLBACK ForceRedraw(NPP) {}
-NPIdentifier NP_CALLBACK GetStringIdentifier(const NPUTF8* name) { return B().Identifier(name); }
+NPIdentifier NP_CALLBACK GetStringIdentifier(const NPUTF8* name) {
+  return Browser::Get().Identifier(name);
+}
 void NP_CALLBACK GetStringIdentifiers(const NPUTF8** names, int32_t count, NPIdentifier* ids) {
-  for (int32_t i = 0; i < count; ++i) ids[i] = B().Identifier(names[i]);
+  for (int32_t i = 0; i < count; ++i) ids[i] = Browser::Get().Identifier(names[i]);
 }
 NPIdentifier NP_CALLBACK GetIntIdentifier(int32_t) { return nullptr; }
 bool NP_CALLBACK IdentifierIsString(NPIdentifier id) { return id != nullptr; }
 NPUTF8* NP_CALLBACK UTF8FromIdentifier(NPIdentifier id) {
   if (!id) return nullptr;
-  return B().NewString(B().IdentifierName(id));
+  return Browser::Get().NewString(Browser::Get().IdentifierName(id));
 }
 int32_t NP_CALLBACK IntFromIdentifier(NPIdentifier) { return 0; }
 NPObject* NP_CALLBACK CreateObject(NPP npp, NPClass* aClass) {
-  return B().CreateObject(npp, aClass);
+  return Browser::Get().CreateObject(npp, aClass);
 }
-NPObject* NP_CALLBACK RetainObject(NPObject* object) { return B().Retain(object); }
-void NP_CALLBACK ReleaseObject(NPObject* object) { B().Release(object); }
+NPObject* NP_CALLBACK RetainObject(NPObject* object) { return Browser::Get().Retain(object); }
+void NP_CALLBACK ReleaseObject(NPObject* object) { Browser::Get().Release(object); }
 bool NP_CALLBACK Invoke(NPP, NPObject* object, NPIdentifier name, const NPVariant* args,
                         uint32_t argCount, NPVariant* result) {
   if (!object || !object->_class || !object->_class->invoke) return false;
@@ -185,8 +185,10 @@ bool NP_CALLBACK HasProperty(NPP, NPObject* object, NPIdentifier name) {
 bool NP_CALLBACK HasMethod(NPP, NPObject* object, NPIdentifier name) {
   return object && object->_class->hasMethod && object->_class->hasMethod(object, name);
 }
-void NP_CALLBACK ReleaseVariantValue(NPVariant* variant) { B().ReleaseVariant(variant); }
-void NP_CALLBACK SetException(NPObject*, const NPUTF8* message) { B().SetException(message); }
+void NP_CALLBACK ReleaseVariantValue(NPVariant* variant) { Browser::Get().ReleaseVariant(variant); }
+void NP_CALLBACK SetException(NPObject*, const NPUTF8* message) {
+  Browser::Get().SetException(message);
+}
 void NP_CALLBACK PushPopupsEnabledState(NPP, NPBool) {}
 void NP_CALLBACK PopPopupsEnabledState(NPP) {}
 bool NP_CALLBACK Enumerate(NPP, NPObject*, NPIdentifier**, uint32_t*) { return false; }
@@ -557,9 +559,9 @@ NPError PluginInstance::New(const char* mimeType,
     names.push_back(const_cast<char*>(attribute.first.c_str()));
     values.push_back(const_cast<char*>(attribute.second.c_str()));
   }
-  NPError error = B().PluginFuncs().newp(const_cast<char*>(mimeType), &m_npp, NP_EMBED,
-                                         static_cast<int16_t>(names.size()), names.data(),
-                                         values.data(), nullptr);
+  NPError error = Browser::Get().PluginFuncs().newp(const_cast<char*>(mimeType), &m_npp, NP_EMBED,
+                                                    static_cast<int16_t>(names.size()),
+                                                    names.data(), values.data(), nullptr);
   m_created = error == NPERR_NO_ERROR;
   return error;
 }
@@ -572,18 +574,19 @@ NPError PluginInstance::SetWindow(HWND window, uint32_t width, uint32_t height, 
   m_window.height = height;
   m_window.clipRect = NPRect{0, 0, static_cast<uint16_t>(height), static_cast<uint16_t>(width)};
   m_window.type = type;
-  return B().PluginFuncs().setwindow(&m_npp, &m_window);
+  return Browser::Get().PluginFuncs().setwindow(&m_npp, &m_window);
 }
 
 NPError PluginInstance::Destroy() {
   m_created = false;
   NPSavedData* saved = nullptr;
-  return B().PluginFuncs().destroy(&m_npp, &saved);
+  return Browser::Get().PluginFuncs().destroy(&m_npp, &saved);
 }
 
 NPObject* PluginInstance::Scriptable() {
   NPObject* object = nullptr;
-  if (B().PluginFuncs().getvalue(&m_npp, NPPVpluginScriptableNPObject, &object) != NPERR_NO_ERROR)
+  if (Browser::Get().PluginFuncs().getvalue(&m_npp, NPPVpluginScriptableNPObject, &object) !=
+      NPERR_NO_ERROR)
     return nullptr;
   return object;
 }

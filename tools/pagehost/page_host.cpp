@@ -13,8 +13,8 @@
 #include "browser.h"
 #include "page_document.h"
 #include "plugin_finder.h"
-#include "support/scoped_com.h"
-#include "support/scoped_win.h"
+#include "owners/scoped_com.h"
+#include "owners/scoped_win.h"
 #include "window_png.h"
 
 namespace pagehost {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "page_text.h"
-#include "support/scoped_win.h"
+#include "owners/scoped_win.h"
 
 namespace pagehost {
 namespace {

@@ -7,7 +7,7 @@
 #include <cwchar>
 #include <vector>
 
-#include "support/scoped_win.h"
+#include "owners/scoped_win.h"
 
 namespace pagehost {
 namespace {

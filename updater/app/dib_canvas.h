@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "app/gdi_raii.h"
+#include "owners/scoped_gdi.h"
 
 class CDibCanvas {
  public:

@@ -1,6 +1,6 @@
 #include "app/global.h"
 
-#include "app/gdi_raii.h"
+#include "owners/scoped_gdi.h"
 
 CGlobal& CGlobal::Instance() {
   static CGlobal global;

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "base/scoped_win.h"
+#include "owners/scoped_win.h"
 
 namespace {
 

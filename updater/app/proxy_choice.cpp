@@ -6,7 +6,7 @@
 #include <winhttp.h>
 
 #include "app/transfer_resume_rules.h"
-#include "base/scoped_win.h"
+#include "owners/scoped_win.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <windowsx.h>
 
 #include "app/dib_canvas.h"
-#include "app/gdi_raii.h"
+#include "owners/scoped_gdi.h"
 #include "app/global.h"
 #include "app/image_resource.h"
 #include "updater_resource.h"

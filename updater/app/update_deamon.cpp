@@ -13,6 +13,7 @@
 #include "app/update_settings.h"
 #include "app/url_check.h"
 #include "log/log_print.h"
+#include "owners/failure.h"
 
 namespace {
 
@@ -180,7 +181,7 @@ bool UpdateDeamon::DownloadByEngine() {
   stProxyInfo.eProxyType = kSystemProxyType;
   // The component queues the setting; the engine's answer does not change
   // the flow.
-  m_pDownload->SetProxy(stProxyInfo);
+  LOG_IF_FALSE(m_pDownload->SetProxy(stProxyInfo));
   TaskInfo stTaskInfo;
   stTaskInfo.strUrl = m_strUrl.substr(0, kTaskUrlChars);
   stTaskInfo.strFileName = m_strTargetPath.substr(0, kTaskFileChars);
@@ -190,7 +191,7 @@ bool UpdateDeamon::DownloadByEngine() {
   NoteEngineReport();
   uint32_t uiTaskId = 0;
   // Whether the task could be made is told by the completion notification.
-  m_pDownload->CreateTask(stTaskInfo, uiTaskId);
+  LOG_IF_FALSE(m_pDownload->CreateTask(stTaskInfo, uiTaskId));
   const bool bCompleted = WaitForEngineCompletion();
   m_pDownload->DeleteTask(m_strUrl);
   DestroyDownloader();

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/zumi_download.h"
-#include "base/scoped_win.h"
+#include "owners/scoped_win.h"
 
 // Result codes of the flow.
 enum UpdateResult : int {

@@ -4,7 +4,7 @@
 
 #include "app/registry_text.h"
 #include "app/wide_units.h"
-#include "base/scoped_win.h"
+#include "owners/scoped_win.h"
 
 namespace {
 

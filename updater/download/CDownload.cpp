@@ -7,6 +7,7 @@
 #include "Cp936Text.h"
 #include "EngineRecords.h"
 #include "log/log_print.h"
+#include "owners/failure.h"
 
 using namespace Download;
 
@@ -382,7 +383,7 @@ void CDownload::HandleDeleteTask(uint32_t uiTaskID) {
     m_taskIds.erase(found);
   }
   // The engine may already have forgotten the task; the record is gone here.
-  if (handle) m_dispatcher->DeleteTask(handle);
+  if (handle) LOG_IF_FALSE(m_dispatcher->DeleteTask(handle));
 }
 
 void CDownload::HandleDeleteTask(const wchar_t* szUrl) {
@@ -391,7 +392,7 @@ void CDownload::HandleDeleteTask(const wchar_t* szUrl) {
   char narrow[kNarrowUrlBytes] = {};
   CopyTextField(narrow, sizeof(narrow), WideToCp936(url));
   // As above: the local record goes whatever the engine answers.
-  if (m_dispatcher) m_dispatcher->DeleteTaskByUrl(narrow);
+  if (m_dispatcher) LOG_IF_FALSE(m_dispatcher->DeleteTaskByUrl(narrow));
   fund::lock::scoped_lock guard(m_taskLock);
   if (TaskState* state = FindTaskByUrl(url)) {
     state->bDeleted = 1;

@@ -15,7 +15,7 @@
 
 #include "EngineEvents.h"
 #include "IDownload.h"
-#include "base/scoped_win.h"
+#include "owners/scoped_win.h"
 #include "fund_lock.h"
 
 class CDownloadDispatcher;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "CDownload.h"
+#include "owners/failure.h"
 
 using Microsoft::WRL::ComPtr;
 using namespace Download;
@@ -324,7 +325,7 @@ void CDownloadDispatcher::CloseComEngine() {
   ReleaseSink();
   DisposeEngineStream();
   // Closing a lost engine fails; it is released either way.
-  CallEngine([](IDownloader* engine) { return engine->Close(); });
+  LOG_IF_FAILED(CallEngine([](IDownloader* engine) { return engine->Close(); }));
   ReleaseComEngine();
 }
 

@@ -20,8 +20,8 @@
 #include "EngineEvents.h"
 #include "EngineRecords.h"
 #include "call_gate.h"
-#include "base/scoped_com.h"
-#include "base/scoped_win.h"
+#include "owners/scoped_com.h"
+#include "owners/scoped_win.h"
 #include "fund_lock.h"
 
 class CDownload;

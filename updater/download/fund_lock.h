@@ -1,8 +1,10 @@
 // Locks of the download component: a re-entrant critical section that
-// cannot be copied, and a guard that holds it for one scope.
+// cannot be copied, and the guard that holds it for one scope.
 #pragma once
 
 #include <windows.h>
+
+#include "owners/scoped_win.h"
 
 namespace fund {
 
@@ -30,15 +32,8 @@ class critical_section : private noncopyable {
   CRITICAL_SECTION m_section;
 };
 
-// Enters on construction, leaves on destruction.
-class scoped_lock : private noncopyable {
- public:
-  explicit scoped_lock(critical_section& section) : m_section(section) { m_section.enter(); }
-  ~scoped_lock() { m_section.leave(); }
-
- private:
-  critical_section& m_section;
-};
+// Enters on construction, leaves on destruction: the owners' one scoped lock.
+using scoped_lock = ::ScopedLock<critical_section>;
 
 }  // namespace lock
 }  // namespace fund

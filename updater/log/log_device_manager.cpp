@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "base/scoped_win.h"
+#include "owners/scoped_win.h"
 
 namespace {
 

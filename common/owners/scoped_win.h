@@ -1,13 +1,16 @@
-// Owners of the update service's Win32 resources: kernel handles (files,
-// events, mutexes, threads), registry keys, global memory and GDI objects.
-// Each owner closes its resource exactly once, when it goes out of scope or
-// is reset.
+// Owners of Win32 resources: kernel handles (files, events, mutexes,
+// threads), registry keys, global memory, crypto contexts and GDI objects,
+// and the one lock type. Each owner closes its resource exactly once, when it
+// goes out of scope or is reset; closing never changes the caller's last
+// error.
 #pragma once
 
 #include <windows.h>
 #include <wincrypt.h>
 
 #include <utility>
+
+#include "owners/failure.h"
 
 // Holds one value of a resource described by Traits, which gives
 // InvalidValue(), IsValid(value) and Free(value).
@@ -29,15 +32,26 @@ class ScopedGeneric {
 
   bool IsValid() const { return Traits::IsValid(m_value); }
   Value Get() const { return m_value; }
+  // Closes the held value (if any) and takes value; the last error that the
+  // caller is about to read stays what it was.
   void Reset(Value value = Traits::InvalidValue()) {
-    if (Traits::IsValid(m_value)) Traits::Free(m_value);
+    if (Traits::IsValid(m_value)) {
+      const DWORD lastError = GetLastError();
+      Traits::Free(m_value);
+      SetLastError(lastError);
+    }
     m_value = value;
   }
   // Gives up ownership without closing.
   Value Release() { return std::exchange(m_value, Traits::InvalidValue()); }
-  // For out parameters: closes any held value and hands out the slot.
+  // For out parameters: hands out the slot, which must be empty. A held
+  // value is a fault of the caller: it is reported and closed, not leaked.
   Value* Receive() {
-    Reset();
+    if (Traits::IsValid(m_value)) {
+      ::owners::ReportFailure(__FILE__, __LINE__, "Receive on a slot that holds a value",
+                              E_UNEXPECTED);
+      Reset();
+    }
     return &m_value;
   }
 
@@ -97,16 +111,29 @@ struct CryptHashTraits {
 };
 using ScopedCryptHash = ScopedGeneric<CryptHashTraits>;
 
-// Holds a critical section entered for the owner's lifetime.
-class ScopedCriticalSectionLock {
+// Holds a lock entered for the owner's lifetime: the one scoped lock of both
+// deliverables. Lock is a CRITICAL_SECTION or a type with enter() and
+// leave().
+template <typename Lock>
+class ScopedLock {
  public:
-  explicit ScopedCriticalSectionLock(CRITICAL_SECTION& section) : m_section(section) {
-    EnterCriticalSection(&m_section);
-  }
-  ~ScopedCriticalSectionLock() { LeaveCriticalSection(&m_section); }
-  ScopedCriticalSectionLock(const ScopedCriticalSectionLock&) = delete;
-  ScopedCriticalSectionLock& operator=(const ScopedCriticalSectionLock&) = delete;
+  explicit ScopedLock(Lock& lock) : m_lock(lock) { Enter(m_lock); }
+  ~ScopedLock() { Leave(m_lock); }
+  ScopedLock(const ScopedLock&) = delete;
+  ScopedLock& operator=(const ScopedLock&) = delete;
 
  private:
-  CRITICAL_SECTION& m_section;
+  static void Enter(CRITICAL_SECTION& section) { EnterCriticalSection(&section); }
+  static void Leave(CRITICAL_SECTION& section) { LeaveCriticalSection(&section); }
+  template <typename Other>
+  static void Enter(Other& lock) {
+    lock.enter();
+  }
+  template <typename Other>
+  static void Leave(Other& lock) {
+    lock.leave();
+  }
+
+  Lock& m_lock;
 };
+using ScopedCriticalSectionLock = ScopedLock<CRITICAL_SECTION>;

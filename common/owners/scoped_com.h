@@ -1,5 +1,5 @@
-// Owners of the update service's COM values and apartment state: BSTR, VARIANT,
-// COM or OLE initialisation and libraries loaded through COM. Interface pointers are held in
+// Owners of COM values and apartment state: BSTR, VARIANT, COM or OLE initialisation
+// and libraries loaded through COM. Interface pointers are held in
 // Microsoft::WRL::ComPtr.
 #pragma once
 
@@ -7,9 +7,9 @@
 #include <ole2.h>
 #include <oleauto.h>
 
-#include "base/scoped_win.h"
-
 #include <utility>
+
+#include "owners/scoped_win.h"
 
 // Owns one BSTR and frees it with SysFreeString.
 class ScopedBstr {
@@ -29,10 +29,14 @@ class ScopedBstr {
   }
 
   BSTR Get() const { return m_bstr; }
-  // For out parameters: frees any held value and hands out the slot, set to null.
+  // For out parameters: hands out the slot, which must be empty (a held
+  // string is reported and freed, not leaked).
   BSTR* Receive() {
-    SysFreeString(m_bstr);
-    m_bstr = nullptr;
+    if (m_bstr) {
+      ::owners::ReportFailure(__FILE__, __LINE__, "Receive on a string that holds a value",
+                              E_UNEXPECTED);
+      SysFreeString(std::exchange(m_bstr, nullptr));
+    }
     return &m_bstr;
   }
   BSTR Detach() { return std::exchange(m_bstr, nullptr); }

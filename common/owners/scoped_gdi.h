@@ -1,9 +1,9 @@
-// Owners of the device contexts and paint state used by the dialog code.
+// Owners of device contexts and paint state.
 #pragma once
 
 #include <windows.h>
 
-#include "base/scoped_win.h"
+#include "owners/scoped_win.h"
 
 namespace gdi {
 
