@@ -1,13 +1,12 @@
 // Compares a 64 MB download through the download component (CreateDownloader,
 // its worker and dispatcher, the COM engine stand-in) with the same stand-in
-// driven directly over COM, in one run. Both times run from the task's
-// creation to its completion event.
+// driven directly over COM, in alternating pairs. Both times run from the
+// task's creation to its completion event.
 #include <windows.h>
 #include <ocidl.h>
 
 #include <wrl/client.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -19,6 +18,7 @@
 #include "IDownload.h"
 #include "owners/scoped_com.h"
 #include "owners/scoped_win.h"
+#include "paired_runs.h"
 #include "test_paths.h"
 
 using Microsoft::WRL::ComPtr;
@@ -26,7 +26,7 @@ using Microsoft::WRL::ComPtr;
 namespace {
 
 constexpr size_t kBodyBytes = 64u * 1024 * 1024;
-constexpr int kRounds = 5;
+constexpr double kGoal = 1.1;
 constexpr DWORD kLongestMs = 600000;
 
 double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
@@ -41,14 +41,16 @@ std::wstring TargetFile() {
   return std::wstring(temp) + L"download_bench.bin";
 }
 
-void CheckFile() {
+// The downloaded file is whole; it is gone afterwards.
+bool CheckFile() {
   WIN32_FILE_ATTRIBUTE_DATA data = {};
   if (!GetFileAttributesExW(TargetFile().c_str(), GetFileExInfoStandard, &data) ||
       data.nFileSizeLow != kBodyBytes) {
-    std::printf("the downloaded file is not %zu bytes\n", kBodyBytes);
-    std::exit(1);
+    DeleteFileW(TargetFile().c_str());
+    return false;
   }
   DeleteFileW(TargetFile().c_str());
+  return true;
 }
 
 // Signals when the engine reports a completion.
@@ -113,21 +115,21 @@ double TimeEngineAlone(const std::string& url) {
       FAILED(point->Advise(&sink, &cookie)) ||
       FAILED(Send(engine.Get(), &IDownloader::RegisterClient,
                   Download::BuildClientRegistration(GetCurrentProcessId(), 0)))) {
-    std::printf("cannot connect to the engine\n");
-    std::exit(1);
+    bench::Fail("cannot connect to the engine");
+    return -1;
   }
   LARGE_INTEGER start, end;
   QueryPerformanceCounter(&start);
   if (FAILED(Send(engine.Get(), &IDownloader::CreateTask,
                   Download::BuildEngineTaskRecord(Task(url), 0))) ||
       !sink.Wait()) {
-    std::printf("the engine did not complete the download\n");
-    std::exit(1);
+    bench::Fail("the engine did not complete the download");
+    return -1;
   }
   QueryPerformanceCounter(&end);
   point->Unadvise(cookie);
   engine->Close();
-  CheckFile();
+  if (!CheckFile()) return bench::Fail("the engine's file is not whole"), -1;
   return Seconds(start, end);
 }
 
@@ -151,20 +153,20 @@ double TimeComponent(const std::string& url) {
       CreateDownloader(0, testsupport::BinaryDir(), &notify));
   for (int i = 0; i < 300 && !component->IsWorking(); ++i) Sleep(100);
   if (!component->IsWorking()) {
-    std::printf("the component did not connect\n");
-    std::exit(1);
+    bench::Fail("the component did not connect");
+    return -1;
   }
   uint32_t id = 0;
   LARGE_INTEGER start, end;
   QueryPerformanceCounter(&start);
   component->CreateTask(Task(url), id);
   if (!notify.Wait() || notify.m_uiResult != 0) {
-    std::printf("the component did not complete the download\n");
-    std::exit(1);
+    bench::Fail("the component did not complete the download");
+    return -1;
   }
   QueryPerformanceCounter(&end);
   component.reset();
-  CheckFile();
+  if (!CheckFile()) return bench::Fail("the component's file is not whole"), -1;
   return Seconds(start, end);
 }
 
@@ -172,27 +174,14 @@ double TimeComponent(const std::string& url) {
 
 int main() {
   const char* port = std::getenv("ZP_HTTP_PORT");
-  if (!port) {
-    std::printf("run through tests/http/loopback_server.py (bench/download/run.sh)\n");
-    return 2;
-  }
-  std::string url =
+  if (!port) return bench::Fail("run through tests/http/loopback_server.py (run.sh)");
+  const std::string url =
       std::string("http://127.0.0.1:") + port + "/file?size=" + std::to_string(kBodyBytes);
   ScopedComInitialize com(COINIT_MULTITHREADED);
+  bench::PrintGoal("component", "cost", "<=", kGoal);
   // The first component installs the engine when needed.
-  double componentBest = TimeComponent(url);
-  double aloneBest = 1e9;
-  for (int round = 0; round < kRounds; ++round) {
-    double alone = TimeEngineAlone(url);
-    double component = TimeComponent(url);
-    std::printf("round %d: engine alone %.3f s, component %.3f s\n", round + 1, alone, component);
-    aloneBest = std::min(aloneBest, alone);
-    componentBest = std::min(componentBest, component);
-  }
-  std::printf("body: %zu bytes\n", kBodyBytes);
-  std::printf("engine stand-in driven directly over COM: %.3f s (best of %d)\n", aloneBest,
-              kRounds);
-  std::printf("through the download component: %.3f s (best of %d)\n", componentBest, kRounds + 1);
-  std::printf("time ratio component/engine alone: %.2f (goal <= 1.1)\n", componentBest / aloneBest);
-  return 0;
+  if (TimeComponent(url) < 0) return 1;
+  const bool measured = bench::RunPairs(
+      "component", [&] { return TimeEngineAlone(url); }, [&] { return TimeComponent(url); });
+  return measured ? 0 : 1;
 }

@@ -2,8 +2,8 @@
 // by page script through the page host (Duktape, the element object, the
 // browser's invoke) against the same number of calls made from C++ through
 // the plug-in's scriptable object in the same process (hasMethod and invoke,
-// as a browser makes them), in one run; the ratio is the script engine's
-// share. Run: bench/pagehost_calls/run.sh [BUILD_DIR]
+// as a browser makes them), in alternating pairs; the ratio is the script
+// engine's share, recorded without a goal. Run: bench/pagehost_calls/run.sh [BUILD_DIR]
 //   pagehost_calls_bench.exe PAGE.html [CALLS_PER_ROUND]
 #include <stdio.h>
 #include <stdlib.h>
@@ -11,13 +11,16 @@
 #include "browser.h"
 #include "fixture_control.h"
 #include "page_host.h"
+#include "paired_runs.h"
 #include "test_paths.h"
 
 namespace {
 
 FixtureControl* g_fixture = nullptr;
 int g_calls = 20000;
-bool g_reported = false;
+int g_pairs = 0;
+constexpr int kPairs = 7;
+constexpr char kMetric[] = "script_engine_share";
 
 duk_ret_t ClearJournal(duk_context*) {
   g_fixture->ClearJournal();
@@ -44,17 +47,10 @@ duk_ret_t NativeCalls(duk_context* ctx) {
   return 1;
 }
 
-// report(calls, scriptMs, nativeMs)
-duk_ret_t Report(duk_context* ctx) {
-  const double calls = duk_to_number(ctx, 0);
-  const double script = calls / (duk_to_number(ctx, 1) / 1000);
-  const double native = calls / (duk_to_number(ctx, 2) / 1000);
-  printf(
-      "SetSvrTime(number) x %.0f   page script %10.0f calls/s   C++ %10.0f calls/s   "
-      "cost ratio (script/C++) %.2f\n",
-      calls, script, native, native / script);
-  fflush(stdout);
-  g_reported = true;
+// pair(nativeMs, scriptMs)
+duk_ret_t Pair(duk_context* ctx) {
+  bench::PrintPair(kMetric, duk_to_number(ctx, 0) / 1000, duk_to_number(ctx, 1) / 1000);
+  ++g_pairs;
   return 0;
 }
 
@@ -67,8 +63,10 @@ void InstallBench(pagehost::ScriptEngine& engine) {
   duk_put_prop_string(ctx, -2, "clearJournal");
   duk_push_c_function(ctx, NativeCalls, 4);
   duk_put_prop_string(ctx, -2, "nativeCalls");
-  duk_push_c_function(ctx, Report, 3);
-  duk_put_prop_string(ctx, -2, "report");
+  duk_push_int(ctx, kPairs);
+  duk_put_prop_string(ctx, -2, "pairs");
+  duk_push_c_function(ctx, Pair, 2);
+  duk_put_prop_string(ctx, -2, "pair");
   duk_put_global_string(ctx, "bench");
 }
 
@@ -82,11 +80,10 @@ int wmain(int argc, wchar_t** argv) {
   if (argc > 2) g_calls = _wtoi(argv[2]);
   FixtureControl fixture;
   if (!fixture.Ready()) {
-    fprintf(stderr, "stand-in control not registered: %08lx\n",
-            static_cast<unsigned long>(fixture.RegisterResult()));
-    return 1;
+    return bench::Fail("stand-in control not registered");
   }
   g_fixture = &fixture;
+  bench::PrintGoal(kMetric, "cost", "none", 0);
   pagehost::PageOptions options;
   options.page = argv[1];
   options.dll = testsupport::BinaryPath(L"npZumiPictavoEx.dll");
@@ -94,5 +91,6 @@ int wmain(int argc, wchar_t** argv) {
   options.origin = "https://www.orvane.com";  // a page of the maker's site
   const int status = pagehost::RunPage(options, InstallBench);
   g_fixture = nullptr;
-  return status == 0 && g_reported ? 0 : 1;
+  if (status == 0 && g_pairs == kPairs) return 0;
+  return bench::Fail("the page did not finish its pairs");
 }

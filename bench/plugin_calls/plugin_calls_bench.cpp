@@ -1,7 +1,9 @@
-// Calls per second of a one-number and a one-string control method, once
-// through the plug-in's script path and once through the control's own
-// IDispatch::Invoke with a DISPID looked up beforehand; prints both and the
-// ratio. Run: build/wine-run.sh build/bin/plugin_calls_bench.exe [seconds]
+// The cost of a one-number and a one-string control method call through the
+// plug-in's script path against the control's own IDispatch::Invoke with a
+// DISPID looked up beforehand, in alternating pairs. The IDispatch side
+// reuses one prepared number, and makes a BSTR for each string call as a
+// caller holding the text elsewhere has to.
+// Run: build/wine-run.sh build/bin/plugin_calls_bench.exe [seconds per side]
 #include <windows.h>
 #include <oleauto.h>
 #include <wrl/client.h>
@@ -14,6 +16,7 @@
 
 #include "browser.h"
 #include "hosted_page.h"
+#include "paired_runs.h"
 #include "fixture_control.h"
 #include "test_paths.h"
 
@@ -22,48 +25,38 @@ namespace npb = npbrowser;
 
 namespace {
 
-// Calls per second of `call` over about `seconds`; false on the first failure.
-double Rate(const std::function<bool()>& call, double seconds, const FixtureControl& fixture) {
+constexpr int kPairs = 9;
+constexpr double kNumberGoal = 0.75;
+constexpr double kStringGoal = 0.9;
+
+// Seconds per call of `call` over about `seconds`; negative on the first
+// failure.
+double CostPerCall(const std::function<bool()>& call, double seconds,
+                   const FixtureControl& fixture) {
   long calls = 0;
   const double start = Seconds();
   double now = start;
   while (now - start < seconds) {
     for (int i = 0; i < 256; ++i) {
       if (!call()) {
-        fprintf(stderr, "a call failed\n");
-        exit(1);
+        bench::Fail("a call failed");
+        return -1;
       }
     }
     calls += 256;
     fixture.ClearJournal();  // the stand-in journals every call: keep it small
     now = Seconds();
   }
-  return calls / (now - start);
-}
-
-struct Pair {
-  double script;
-  double dispatch;
-};
-
-// The IDispatch baseline either reuses one prepared argument (the cheapest
-// possible caller) or, for strings, makes the BSTR for each call as a caller
-// holding the text elsewhere has to.
-void Report(const char* what, const Pair& rates) {
-  printf(
-      "%-32s script path %10.0f calls/s   IDispatch::Invoke %10.0f calls/s   "
-      "cost ratio (script/IDispatch) %.2f\n",
-      what, rates.script, rates.dispatch, rates.dispatch / rates.script);
+  return (now - start) / calls;
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  const double seconds = argc > 1 ? _wtof(argv[1]) : 1.0;
+  const double seconds = argc > 1 ? _wtof(argv[1]) : 0.2;
   FixtureControl fixture;
   if (!fixture.Ready()) {
-    fprintf(stderr, "stand-in control not registered: %08lx\n", fixture.RegisterResult());
-    return 1;
+    return bench::Fail("stand-in control not registered");
   }
   int result = 1;
   {
@@ -102,10 +95,6 @@ int wmain(int argc, wchar_t** argv) {
       VariantInit(&numberVar);
       numberVar.vt = VT_I4;
       numberVar.lVal = 1234567;
-      VARIANT stringVar;
-      VariantInit(&stringVar);
-      stringVar.vt = VT_BSTR;
-      stringVar.bstrVal = SysAllocString(L"someone@example");
       auto dispatchCall = [&](DISPID id, VARIANT* arg) {
         DISPPARAMS params{arg, nullptr, 1, 0};
         return SUCCEEDED(dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
@@ -123,31 +112,20 @@ int wmain(int argc, wchar_t** argv) {
         return ok;
       };
 
-      Pair number{}, string{}, freshString{};
-      // Alternate short rounds so that both paths see the same conditions.
-      for (int round = 0; round < 4; ++round) {
-        number.script +=
-            Rate([&] { return scriptCall(numberMethod, numberArg); }, seconds / 4, fixture);
-        number.dispatch +=
-            Rate([&] { return dispatchCall(numberId, &numberVar); }, seconds / 4, fixture);
-        string.script +=
-            Rate([&] { return scriptCall(stringMethod, stringArg); }, seconds / 4, fixture);
-        string.dispatch +=
-            Rate([&] { return dispatchCall(stringId, &stringVar); }, seconds / 4, fixture);
-        freshString.dispatch += Rate(dispatchFreshString, seconds / 4, fixture);
-      }
-      VariantClear(&stringVar);
-      for (Pair* pair : {&number, &string, &freshString}) {
-        pair->script /= 4;
-        pair->dispatch /= 4;
-      }
-      freshString.script = string.script;
-      Report("SetSvrTime(number)", number);
-      Report("SetUserZumi(string)", string);
-      Report("SetUserZumi(string, BSTR/call)", freshString);
-      result = 0;
+      auto cost = [&](const std::function<bool()>& call) {
+        return [&, call] { return CostPerCall(call, seconds, fixture); };
+      };
+      bench::PrintGoal("number", "cost", "<=", kNumberGoal);
+      bench::PrintGoal("string", "cost", "<=", kStringGoal);
+      const bool measured =
+          bench::RunPairs("number", cost([&] { return dispatchCall(numberId, &numberVar); }),
+                          cost([&] { return scriptCall(numberMethod, numberArg); }), kPairs) &&
+          bench::RunPairs("string", cost(dispatchFreshString),
+                          cost([&] { return scriptCall(stringMethod, stringArg); }), kPairs);
+      VariantClear(&numberVar);
+      if (measured) result = 0;
     } else {
-      fprintf(stderr, "control not hosted\n");
+      bench::Fail("control not hosted");
     }
     dispatch.Reset();
   }

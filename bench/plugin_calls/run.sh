@@ -4,4 +4,4 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build="${1:-$here/../../build}"
-exec "$build/wine-run.sh" "$build/bin/plugin_calls_bench.exe" 2
+exec "$build/wine-run.sh" "$build/bin/plugin_calls_bench.exe"

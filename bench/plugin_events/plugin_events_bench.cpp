@@ -1,7 +1,7 @@
-// Events per second from the stand-in control to a page-script listener
-// through the plug-in, against the same control firing into a connected sink
-// that does nothing; prints both and the cost ratio for events of several
-// shapes. Run: build/wine-run.sh build/bin/plugin_events_bench.exe [seconds]
+// The cost of an event from the stand-in control to a page-script listener
+// through the plug-in against the same control firing into a connected sink
+// that does nothing, in alternating pairs, for events of several shapes.
+// Run: build/wine-run.sh build/bin/plugin_events_bench.exe [seconds per side]
 #include <windows.h>
 #include <oleauto.h>
 #include <ocidl.h>
@@ -16,6 +16,7 @@
 #include "ZumiPictavoEx.h"
 #include "browser.h"
 #include "hosted_page.h"
+#include "paired_runs.h"
 #include "fixture_control.h"
 #include "test_paths.h"
 
@@ -23,6 +24,9 @@ using Microsoft::WRL::ComPtr;
 namespace npb = npbrowser;
 
 namespace {
+
+constexpr int kPairs = 7;
+constexpr double kGoal = 2.5;
 
 // A connected sink that answers every event and does nothing else.
 class NullSink final : public IDispatch {
@@ -80,24 +84,25 @@ std::vector<VARIANT> MakeArgs(const char* kinds) {
   return args;
 }
 
-// Events per second over about `seconds` through the newest control.
-double Rate(const FixtureControl& fixture, DISPID id, const std::vector<VARIANT>& args,
-            double seconds) {
+// Seconds per event over about `seconds` through the newest control;
+// negative on the first failure.
+double CostPerEvent(const FixtureControl& fixture, DISPID id, const std::vector<VARIANT>& args,
+                    double seconds) {
   long events = 0;
   const double start = Seconds();
   double now = start;
   while (now - start < seconds) {
     for (int i = 0; i < 256; ++i) {
       if (FAILED(fixture.FireEvent(id, args.data(), static_cast<int>(args.size())))) {
-        fprintf(stderr, "an event failed\n");
-        exit(1);
+        bench::Fail("an event failed");
+        return -1;
       }
     }
     events += 256;
     fixture.ClearJournal();  // the stand-in journals every event: keep it small
     now = Seconds();
   }
-  return events / (now - start);
+  return (now - start) / events;
 }
 
 // A second stand-in control with the null sink connected; while it exists it
@@ -128,12 +133,11 @@ class BaselineControl {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  const double seconds = argc > 1 ? _wtof(argv[1]) : 1.0;
+  const double seconds = argc > 1 ? _wtof(argv[1]) : 0.1;
   CoInitialize(nullptr);
   FixtureControl fixture;
   if (!fixture.Ready()) {
-    fprintf(stderr, "stand-in control not registered: %08lx\n", fixture.RegisterResult());
-    return 1;
+    return bench::Fail("stand-in control not registered");
   }
   int result = 1;
   {
@@ -152,37 +156,34 @@ int wmain(int argc, wchar_t** argv) {
     }
     NullSink sink;
     if (ready) {
-      double worst = 0;
+      bool measured = true;
       for (const Shape& shape : kShapes) {
         std::vector<VARIANT> args = MakeArgs(shape.args);
-        double script = 0, baseline = 0;
-        // Alternate short rounds so that both paths see the same conditions.
-        for (int round = 0; round < 4; ++round) {
+        const std::string metric = std::string(shape.name) + "(" + shape.args + ")";
+        bench::PrintGoal(metric.c_str(), "cost", "<=", kGoal);
+        auto toListener = [&] {
           const size_t before = listener->callCount;
-          script += Rate(fixture, shape.id, args, seconds / 8);
-          if (listener->callCount == before) {
-            fprintf(stderr, "no event reached the listener\n");
-            return 1;
+          const double cost = CostPerEvent(fixture, shape.id, args, seconds);
+          if (cost >= 0 && listener->callCount == before) {
+            bench::Fail("no event reached the listener");
+            return -1.0;
           }
+          return cost;
+        };
+        auto toNullSink = [&] {
           BaselineControl control(sink);
           if (!control.Ready()) {
-            fprintf(stderr, "baseline control not connected\n");
-            return 1;
+            bench::Fail("baseline control not connected");
+            return -1.0;
           }
-          baseline += Rate(fixture, shape.id, args, seconds / 8);
-        }
+          return CostPerEvent(fixture, shape.id, args, seconds);
+        };
+        measured = measured && bench::RunPairs(metric.c_str(), toNullSink, toListener, kPairs);
         for (VARIANT& v : args) VariantClear(&v);
-        const double ratio = baseline / script;
-        if (ratio > worst) worst = ratio;
-        printf(
-            "%-28s (%-5s) listener %10.0f events/s   null sink %10.0f events/s   "
-            "cost ratio (listener/null sink) %.2f\n",
-            shape.name, shape.args, script / 4, baseline / 4, ratio);
       }
-      printf("worst cost ratio %.2f (goal: at most 3)\n", worst);
-      result = 0;
+      if (measured) result = 0;
     } else {
-      fprintf(stderr, "control not hosted or listener not registered\n");
+      bench::Fail("control not hosted or listener not registered");
     }
     browser.Release(listener);
   }

@@ -5,4 +5,4 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build="${1:-$here/../../build}"
-exec "$build/wine-run.sh" "$build/bin/plugin_events_bench.exe" 2
+exec "$build/wine-run.sh" "$build/bin/plugin_events_bench.exe"

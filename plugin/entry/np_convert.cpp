@@ -1,5 +1,6 @@
 #include "entry/np_convert.h"
 
+#include <limits.h>
 #include <string.h>
 
 namespace npconv {
@@ -21,17 +22,19 @@ std::wstring StringInText(const NPString& text) {
   return wide;
 }
 
-// Every control call with a string argument comes through here: short texts
-// are decoded in one pass through a stack buffer (UTF-8 never has fewer bytes
-// than UTF-16 units), longer ones straight into the BSTR.
+// Every control call with a string argument comes through here: the text
+// is decoded once, straight into the BSTR the control receives. Mostly it is
+// ASCII, one unit per byte without the platform conversion.
 BSTR StringIn(const NPVariant& value) {
   const NPString& text = value.value.stringValue;
   const int bytes = BytesBeforeNul(text);
   if (bytes <= 0) return SysAllocStringLen(L"", 0);
-  wchar_t local[256];
-  if (bytes <= 256) {
-    const int chars = MultiByteToWideChar(CP_UTF8, 0, text.UTF8Characters, bytes, local, 256);
-    return SysAllocStringLen(local, static_cast<UINT>(chars > 0 ? chars : 0));
+  if (IsAscii(text.UTF8Characters, static_cast<size_t>(bytes))) {
+    BSTR wide = SysAllocStringLen(nullptr, static_cast<UINT>(bytes));
+    if (wide)
+      WidenAscii(text.UTF8Characters, static_cast<size_t>(bytes),
+                 reinterpret_cast<char16_t*>(wide));
+    return wide;
   }
   const int chars = MultiByteToWideChar(CP_UTF8, 0, text.UTF8Characters, bytes, nullptr, 0);
   if (chars <= 0) return SysAllocStringLen(L"", 0);
@@ -52,18 +55,26 @@ std::string ToUtf8(const wchar_t* text, size_t length) {
 }
 
 // Every string handed to script comes through here (method results and
-// event arguments): short texts are encoded in one pass through a stack
-// buffer (a UTF-16 unit never takes more than 3 UTF-8 bytes).
+// event arguments): measured, then encoded once straight into a browser
+// buffer of its size, its ASCII start without the platform conversion.
 bool StringOut(const wchar_t* text, MemAllocFn alloc, NPVariant* result) {
-  const int chars = text ? static_cast<int>(wcslen(text)) : 0;
-  if (chars > 0 && chars <= 256) {
-    char local[768];
-    const int bytes =
-        WideCharToMultiByte(CP_UTF8, 0, text, chars, local, sizeof(local), nullptr, nullptr);
-    return StringOutUtf8(local, bytes > 0 ? static_cast<size_t>(bytes) : 0, alloc, result);
+  const size_t chars = text ? wcslen(text) : 0;
+  const auto* units = reinterpret_cast<const char16_t*>(text);
+  const size_t room = Utf8BytesOfUtf16(units, chars);
+  if (room == 0 || room >= INT_MAX) return StringOutUtf8("", 0, alloc, result);
+  char* buffer = alloc ? static_cast<char*>(alloc(static_cast<uint32_t>(room) + 1)) : nullptr;
+  if (!buffer) return false;
+  const size_t ascii = NarrowAsciiPrefix(units, chars, buffer);
+  size_t bytes = ascii;
+  if (ascii < chars) {
+    const int rest =
+        WideCharToMultiByte(CP_UTF8, 0, text + ascii, static_cast<int>(chars - ascii),
+                            buffer + ascii, static_cast<int>(room - ascii), nullptr, nullptr);
+    bytes += rest > 0 ? static_cast<size_t>(rest) : 0;
   }
-  std::string utf8 = ToUtf8(text, static_cast<size_t>(chars));
-  return StringOutUtf8(utf8.data(), utf8.size(), alloc, result);
+  buffer[bytes] = '\0';
+  STRINGN_TO_NPVARIANT(buffer, static_cast<uint32_t>(bytes), *result);
+  return true;
 }
 
 }  // namespace npconv

@@ -45,6 +45,39 @@ size_t Utf8BytesBeforeNul(const NPString& text) {
              : text.UTF8Length;
 }
 
+bool IsAscii(const char* utf8, size_t bytes) {
+  for (size_t i = 0; i < bytes; ++i) {
+    if (static_cast<unsigned char>(utf8[i]) >= 0x80) return false;
+  }
+  return true;
+}
+
+void WidenAscii(const char* ascii, size_t bytes, char16_t* units) {
+  for (size_t i = 0; i < bytes; ++i) units[i] = static_cast<char16_t>(ascii[i]);
+}
+
+size_t Utf8BytesOfUtf16(const char16_t* units, size_t count) {
+  size_t bytes = 0;
+  for (size_t i = 0; i < count; ++i) {
+    const char16_t unit = units[i];
+    const bool pair = unit >= 0xD800 && unit <= 0xDBFF && i + 1 < count && units[i + 1] >= 0xDC00 &&
+                      units[i + 1] <= 0xDFFF;
+    if (pair) {
+      bytes += 4;
+      ++i;
+    } else {
+      bytes += unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3;
+    }
+  }
+  return bytes;
+}
+
+size_t NarrowAsciiPrefix(const char16_t* units, size_t count, char* bytes) {
+  size_t i = 0;
+  for (; i < count && units[i] < 0x80; ++i) bytes[i] = static_cast<char>(units[i]);
+  return i;
+}
+
 void IntOut(int32_t value, NPVariant* result) { INT32_TO_NPVARIANT(value, *result); }
 
 void BoolOut(int32_t value, NPVariant* result) { BOOLEAN_TO_NPVARIANT(value != 0, *result); }

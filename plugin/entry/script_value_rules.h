@@ -28,10 +28,22 @@ int32_t BoolIn(const NPVariant& value);
 // string-in: only String; its text is the UTF-8 bytes before the first NUL.
 bool AcceptsString(const NPVariant& value);
 size_t Utf8BytesBeforeNul(const NPString& text);
+// The usual text, ASCII only (every byte below 0x80), is one UTF-16 unit
+// per byte: WidenAscii writes `bytes` units of such text into `units`.
+bool IsAscii(const char* utf8, size_t bytes);
+void WidenAscii(const char* ascii, size_t bytes, char16_t* units);
 
 // int-out and bool-out.
 void IntOut(int32_t value, NPVariant* result);
 void BoolOut(int32_t value, NPVariant* result);
+
+// string-out: the UTF-8 length of `count` UTF-16 units, exact for valid
+// text; a unit of a broken surrogate pair counts as its replacement
+// character (3 bytes), so it is never too small.
+size_t Utf8BytesOfUtf16(const char16_t* units, size_t count);
+// string-out, the usual text: writes the leading ASCII units (below 0x80)
+// of `count` as one byte each into `bytes`; gives how many there were.
+size_t NarrowAsciiPrefix(const char16_t* units, size_t count, char* bytes);
 
 // string-out: copies `bytes` UTF-8 bytes and a terminating NUL into a buffer
 // from alloc (owned by the browser afterwards) and makes result a String of

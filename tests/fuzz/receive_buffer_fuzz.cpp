@@ -6,7 +6,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzInput input(data, size);
   uint32_t capacity = kReceiveGrowStep;
-  uint32_t reserved = AnnouncedReceiveCapacity(input.Take<int64_t>(), capacity);
+  uint32_t reserved = AnnouncedReceiveCapacity(0, input.Take<int64_t>(), capacity);
   if (reserved != 0) {
     FUZZ_CHECK(reserved > capacity && reserved <= kReceiveLimit);
     FUZZ_CHECK(reserved % kReceiveGrowStep == 0);

@@ -123,6 +123,8 @@ TEST_F(HttpFetchTest, BodyIsReceived) {
   EXPECT_EQ(0u, fetch.Get(Url("/file?size=300000"), body));
   EXPECT_EQ(300000u, body.size());
   EXPECT_TRUE(IsPattern(body));
+  // Sized once for the announced length: the body arrives without copies.
+  EXPECT_EQ(1u, fetch.Allocations());
   EXPECT_EQ(0u, fetch.Capacity() % CHttpFetch::kGrowStep);
 }
 
@@ -364,6 +366,7 @@ TEST_P(HttpFetchResumeTest, InterruptedTransferResumesWhereTheHostAllows) {
   EXPECT_GE(GetTickCount() - start, c.leastMs);
   EXPECT_EQ(c.bodySize, body.size());
   EXPECT_TRUE(IsPattern(body));
+  EXPECT_EQ(1u, fetch.Allocations());  // the rest, or the body again, fits
   CHttpFetch log;
   log.m_nTimeoutMs = 30000;
   std::string requests;

@@ -96,6 +96,48 @@ TEST(StringIn, TextEndsAtTheFirstNulWithinTheLength) {
   EXPECT_EQ(0u, npconv::Utf8BytesBeforeNul(text));
 }
 
+TEST(StringIn, AsciiTextWidensOneUnitPerByte) {
+  const struct {
+    std::string text;
+    bool ascii;
+  } cases[] = {{"", true},          {"someone@example", true},
+               {"\x01~\x7F", true}, {"caf\xC3\xA9", false},
+               {"\x80", false},     {std::string(300, 'a') + "\xFF", false}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.ascii, npconv::IsAscii(c.text.data(), c.text.size())) << c.text;
+    if (!c.ascii) continue;
+    std::u16string units(c.text.size(), u'?');
+    npconv::WidenAscii(c.text.data(), c.text.size(), &units[0]);
+    EXPECT_EQ(std::u16string(c.text.begin(), c.text.end()), units) << c.text;
+  }
+}
+
+TEST(StringOut, Utf8LengthIsExactForValidTextAndNeverTooSmall) {
+  const struct {
+    std::u16string units;
+    size_t bytes;
+  } cases[] = {{u"", 0},
+               {u"key \u00e9", 6},
+               {u"\u07ff\u0800\uffff", 2 + 3 + 3},
+               {u"\U0001F600", 4},                  // a surrogate pair
+               {u"a\xD83D", 1 + 3},                 // its first half alone, at the end
+               {std::u16string(1, u'\xDE00'), 3}};  // a second half alone
+  for (const auto& c : cases)
+    EXPECT_EQ(c.bytes, npconv::Utf8BytesOfUtf16(c.units.data(), c.units.size())) << c.bytes;
+}
+
+TEST(StringOut, AsciiStartNarrowsOneBytePerUnit) {
+  const struct {
+    std::u16string units;
+    size_t ascii;
+  } cases[] = {{u"", 0}, {u"key", 3}, {u"\x7F", 1}, {u"ab\u00e9c", 2}, {u"\u4e2d", 0}};
+  for (const auto& c : cases) {
+    std::string bytes(c.units.size(), '?');
+    ASSERT_EQ(c.ascii, npconv::NarrowAsciiPrefix(c.units.data(), c.units.size(), &bytes[0]));
+    EXPECT_EQ(std::string(c.units.begin(), c.units.begin() + c.ascii), bytes.substr(0, c.ascii));
+  }
+}
+
 // A page's address (null: the browser told none), the policy entries, the
 // origin that messages name ("" when the text names none) and the verdict.
 struct SiteCase {

@@ -4,6 +4,7 @@
 // of log text.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "app/digest_text.h"
@@ -99,11 +100,45 @@ INSTANTIATE_TEST_SUITE_P(
                     GrowCase{kReceiveLimit, kReceiveLimit + 1ull, 0},
                     GrowCase{10240, 1ull << 40, 0}));
 
-TEST(ReceiveGrowth, AnnouncedLengthReservesWholeStepsWithinTheLimit) {
-  EXPECT_EQ(0u, AnnouncedReceiveCapacity(-1, 10240));
-  EXPECT_EQ(0u, AnnouncedReceiveCapacity(10240, 10240));
-  EXPECT_EQ(20480u, AnnouncedReceiveCapacity(10241, 10240));
-  EXPECT_EQ(kReceiveLimit, AnnouncedReceiveCapacity(int64_t(1) << 40, 10240));
+TEST(ReceiveGrowth, AnnouncedLengthSizesTheBufferOnceWithinTheLimit) {
+  const struct {
+    uint64_t kept;
+    int64_t announced;
+    uint32_t capacity;
+    uint32_t sized;
+  } cases[] = {
+      {0, -1, 0, 0},                         // no length: growth as blocks arrive
+      {0, 10240, 10240, 0},                  // already large enough
+      {0, 10241, 0, 20480},                  // whole steps
+      {0, 64 << 20, 0, 67112960},            // a large download, once
+      {500, 9740, 10240, 0},                 // the rest of a body that fits
+      {10240, 1, 10240, 20480},              // the rest of one that does not
+      {0, kReceiveLimit, 0, kReceiveLimit},  // the limit itself
+      {0, kReceiveLimit + 1ll, 0, 0},        // beyond it: refused as it arrives
+      {1, kReceiveLimit, 0, 0},              //   also with what was kept
+      {0, INT64_MAX, 0, 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.sized, AnnouncedReceiveCapacity(c.kept, c.announced, c.capacity))
+        << c.kept << " + " << c.announced;
+  }
+}
+
+TEST(ResumeHeaderLines, ContentLengthIsDigitsOnly) {
+  const struct {
+    const char* line;
+    int64_t length;
+  } cases[] = {{"Content-Length: 67108864\r\n", 67108864},
+               {"content-length:0", 0},
+               {"Content-Length: 12x", -1},
+               {"Content-Length: -5", -1},
+               {"Content-Length: 99999999999999999999", -1},
+               {"Content-Length:", -1}};
+  for (const auto& c : cases) {
+    ResumeHeaders headers;
+    ReadResumeHeaderLine(c.line, std::strlen(c.line), headers);
+    EXPECT_EQ(c.length, headers.contentLength) << c.line;
+  }
 }
 
 // One byte per unit, as a single-byte code page would take it.

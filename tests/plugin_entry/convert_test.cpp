@@ -190,6 +190,19 @@ TEST(Out, StringIsUtf8InABrowserBuffer) {
   NPVariant untouched = {};
   EXPECT_FALSE(npconv::StringOut(L"x", FailingAlloc, &untouched));
   EXPECT_EQ(NPVariantType_Void, untouched.type);
+  // Three-byte units, short and long: whole, terminated, in a buffer of
+  // exactly their size.
+  for (size_t units : {1u, 257u, 100000u}) {
+    const std::wstring wide(units, L'\u4e2d');
+    std::string utf8;
+    for (size_t i = 0; i < units; ++i) utf8 += "\xE4\xB8\xAD";
+    v = {};
+    ASSERT_TRUE(npconv::StringOut(wide.c_str(), LedgerAlloc, &v)) << units;
+    const NPString& text = v.value.stringValue;
+    EXPECT_EQ(utf8, std::string(text.UTF8Characters, text.UTF8Length)) << units;
+    EXPECT_EQ('\0', text.UTF8Characters[text.UTF8Length]);
+    EXPECT_EQ(utf8.size() + 1, g_allocations[const_cast<char*>(text.UTF8Characters)]);
+  }
   for (auto& entry : g_allocations) free(entry.first);
   g_allocations.clear();
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <new>
 
 #include "app/receive_buffer_rules.h"
@@ -150,9 +151,9 @@ void CHttpFetch::Reset() {
   m_strValidator.clear();
   m_bRanged = false;
   m_bAnswerRefused = false;
-  m_pBuffer.reset();
+  m_strBuffer = std::string();
   m_nCapacity = 0;
-  m_nSize = 0;
+  m_nAllocations = 0;
   m_hCurl = nullptr;
 }
 
@@ -160,14 +161,15 @@ uint32_t CHttpFetch::Get(const std::string& strUrl, std::string& strBody) {
   if (strUrl.empty() || m_bBusy) return FETCH_FAILED;
   m_bBusy = true;
   m_strUrl = strUrl;
+  m_nAllocations = 0;
 
   CURLcode result = RunTransfer();
 
-  bool dataArrived = false;
-  if (m_pBuffer && m_nSize != 0) {
-    strBody.assign(reinterpret_cast<const char*>(m_pBuffer.get()), m_nSize);
-    dataArrived = true;
-  }
+  // The buffer itself becomes the body: no copy of a large download.
+  const bool dataArrived = !m_strBuffer.empty();
+  if (dataArrived) strBody.swap(m_strBuffer);
+  m_strBuffer = std::string();
+  m_nCapacity = 0;
   m_bBusy = false;
 
   if (dataArrived && (result == CURLE_OK || result == CURLE_PARTIAL_FILE)) return FETCH_OK;
@@ -189,7 +191,7 @@ CURLcode CHttpFetch::RunTransfer() {
     if (!MayResume(result, elapsedMs, budgetMs) || elapsedMs + waitMs >= budgetMs) break;
     LogPrint(LOG_MODULE_MAIN,
              L"HTTP fetch: interrupted after %lu bytes (libcurl %d); try %d for the rest in %lu ms",
-             static_cast<unsigned long>(m_nSize), static_cast<int>(result), nTry,
+             static_cast<unsigned long>(Size()), static_cast<int>(result), nTry,
              static_cast<unsigned long>(waitMs));
     Sleep(waitMs);
     const CURLcode interruption = result;
@@ -232,7 +234,7 @@ CURLcode CHttpFetch::RunOneTransfer(uint32_t nTimeLeftMs, bool bRanged) {
   if (result != CURLE_OK && result != CURLE_FUNCTION_NOT_FOUND) return result;
   CurlList ranges;
   if (bRanged) {
-    ranges = RangeHeaders(m_nSize, m_strValidator);
+    ranges = RangeHeaders(Size(), m_strValidator);
     if (!ranges) return CURLE_OUT_OF_MEMORY;
   }
   CurlOptions options(curl);
@@ -292,14 +294,15 @@ bool CHttpFetch::OnFinalHeaders() {
   bool interim = status / 100 == 1 || (status / 100 == 3 && !m_bHeader);
   if (interim) return true;
   if (m_bRanged) {
-    switch (ClassifyResumeAnswer(m_headers, m_nSize, m_strValidator)) {
+    switch (ClassifyResumeAnswer(m_headers, Size(), m_strValidator)) {
       case ResumeAnswer::kContinue:
         LogPrint(LOG_MODULE_MAIN, L"HTTP fetch: the host sends the rest from byte %lu (206)",
-                 static_cast<unsigned long>(m_nSize));
+                 static_cast<unsigned long>(Size()));
+        ReserveAnnouncedLength();
         return true;
       case ResumeAnswer::kRestart:
         LogPrint(LOG_MODULE_MAIN, L"HTTP fetch: the host sends the whole body again");
-        m_nSize = 0;
+        m_strBuffer.clear();  // its capacity stays
         break;
       default:
         LogPrint(LOG_MODULE_MAIN, L"HTTP fetch: no rest of the body (status %ld)", status);
@@ -308,6 +311,7 @@ bool CHttpFetch::OnFinalHeaders() {
     }
   }
   m_strValidator = CanResume(m_headers) ? ResumeValidator(m_headers) : std::string();
+  ReserveAnnouncedLength();
   return true;
 }
 
@@ -359,45 +363,35 @@ size_t CHttpFetch::OnWriteData(void* pData, size_t nSize, size_t nCount, void* p
 
 bool CHttpFetch::AppendData(const void* pData, uint32_t nLength) {
   if (pData == nullptr || nLength == 0) return false;
-  if (!m_pBuffer) {
-    m_pBuffer.reset(new (std::nothrow) unsigned char[kGrowStep]);
-    if (!m_pBuffer) return false;
-    m_nCapacity = kGrowStep;
-    m_nSize = 0;
-    ReserveAnnouncedLength();
+  uint64_t required = static_cast<uint64_t>(Size()) + nLength;
+  if (required > m_nCapacity && !Reallocate(GrownReceiveCapacity(m_nCapacity, required))) {
+    return false;
   }
-  uint64_t required = static_cast<uint64_t>(m_nSize) + nLength;
-  if (required > m_nCapacity && !Grow(required)) return false;
-  std::memcpy(m_pBuffer.get() + m_nSize, pData, nLength);
-  m_nSize += nLength;
+  m_strBuffer.append(static_cast<const char*>(pData), nLength);
   return true;
 }
 
-// Sizes the buffer for the body the server announced, so a large download
-// is received without copying; the limit and the step still apply.
+// Sizes the buffer once for the whole body when the response announced its
+// length (for the rest of an interrupted body, what was kept counts too), so
+// a large download arrives without copies. Without a length the buffer grows
+// as blocks arrive; a buffer that cannot be had here is no failure either.
 void CHttpFetch::ReserveAnnouncedLength() {
-  if (m_hCurl == nullptr) return;
-  curl_off_t announced = -1;
-  if (curl_easy_getinfo(m_hCurl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) != CURLE_OK) {
-    return;
-  }
-  uint32_t capacity = AnnouncedReceiveCapacity(announced, m_nCapacity);
-  if (capacity == 0) return;
-  std::unique_ptr<unsigned char[]> reserved(new (std::nothrow) unsigned char[capacity]);
-  if (!reserved) return;  // growing block by block still works
-  m_pBuffer = std::move(reserved);
-  m_nCapacity = capacity;
+  uint32_t capacity = AnnouncedReceiveCapacity(Size(), m_headers.contentLength, m_nCapacity);
+  if (capacity != 0) Reallocate(capacity);
 }
 
-// Grows geometrically, in whole multiples of the step, never beyond the limit.
-bool CHttpFetch::Grow(uint64_t nRequired) {
-  uint32_t capacity = GrownReceiveCapacity(m_nCapacity, nRequired);
-  if (capacity == 0) return false;
-  std::unique_ptr<unsigned char[]> grown(new (std::nothrow) unsigned char[capacity]);
-  if (!grown) return false;
-  std::memcpy(grown.get(), m_pBuffer.get(), m_nSize);
-  m_pBuffer = std::move(grown);
-  m_nCapacity = capacity;
+// Moves what was received into a buffer of `nCapacity` bytes, which are not
+// written before data arrives; false (the buffer unchanged) for 0 or when
+// the memory cannot be had.
+bool CHttpFetch::Reallocate(uint32_t nCapacity) {
+  if (nCapacity == 0) return false;
+  try {
+    m_strBuffer.reserve(nCapacity);
+  } catch (const std::exception&) {
+    return false;
+  }
+  m_nCapacity = nCapacity;
+  ++m_nAllocations;
   return true;
 }
 

@@ -45,7 +45,7 @@ class CHttpFetch {
 
   // Whenever data arrived, strBody is replaced by all of it, also on failure;
   // otherwise it is left unchanged. A body beyond the receive limit aborts
-  // the transfer with a failure code.
+  // the transfer with a failure code. The receive buffer becomes the body.
   uint32_t Get(const std::string& strUrl, std::string& strBody);
 
   // Sets the process-wide WinINet proxy (and its credentials) on the handle.
@@ -63,8 +63,11 @@ class CHttpFetch {
 
   // The proxy the last fetch used and why, as its log line says.
   const std::wstring& ProxyReason() const { return m_proxy.reason; }
+  // The receive buffer (empty again once Get has handed it over).
   uint32_t Capacity() const { return m_nCapacity; }
-  uint32_t Size() const { return m_nSize; }
+  uint32_t Size() const { return static_cast<uint32_t>(m_strBuffer.size()); }
+  // How often the last Get allocated a receive buffer.
+  uint32_t Allocations() const { return m_nAllocations; }
 
  private:
   bool m_bBusy;
@@ -84,11 +87,11 @@ class CHttpFetch {
   static size_t OnHeaderLine(char* pLine, size_t nSize, size_t nCount, void* pUser);
   bool OnFinalHeaders();
   void ReserveAnnouncedLength();
-  bool Grow(uint64_t nRequired);
+  bool Reallocate(uint32_t nCapacity);
 
-  std::unique_ptr<unsigned char[]> m_pBuffer;
+  std::string m_strBuffer;  // what was received, in room for m_nCapacity bytes
   uint32_t m_nCapacity;
-  uint32_t m_nSize;
+  uint32_t m_nAllocations;
   CURL* m_hCurl;
 
   ProxyChoice m_proxy;

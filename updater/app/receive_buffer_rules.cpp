@@ -12,8 +12,9 @@ uint32_t GrownReceiveCapacity(uint32_t capacity, uint64_t required) {
   return static_cast<uint32_t>(std::max<uint64_t>(RoundUpToGrowStep(required), doubled));
 }
 
-uint32_t AnnouncedReceiveCapacity(int64_t announced, uint32_t capacity) {
-  if (announced <= static_cast<int64_t>(capacity)) return 0;
-  uint64_t wanted = std::min<uint64_t>(static_cast<uint64_t>(announced), kReceiveLimit);
-  return static_cast<uint32_t>(RoundUpToGrowStep(wanted));
+uint32_t AnnouncedReceiveCapacity(uint64_t kept, int64_t announced, uint32_t capacity) {
+  if (announced < 0) return 0;
+  uint64_t whole = kept + static_cast<uint64_t>(announced);
+  if (whole <= capacity || whole > kReceiveLimit) return 0;
+  return static_cast<uint32_t>(RoundUpToGrowStep(whole));
 }

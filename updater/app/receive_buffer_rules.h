@@ -15,6 +15,9 @@ uint64_t RoundUpToGrowStep(uint64_t bytes);
 // current capacity. 0 when the requirement lies beyond the limit.
 uint32_t GrownReceiveCapacity(uint32_t capacity, uint64_t required);
 
-// Capacity to reserve up front for a body whose length the server announced
-// (negative when it announced none), or 0 when `capacity` already suffices.
-uint32_t AnnouncedReceiveCapacity(int64_t announced, uint32_t capacity);
+// Capacity for the whole body once a response announced the length of what
+// it sends (`announced`, negative when it announced none) after `kept` bytes
+// already received (the rest of an interrupted body). 0 when `capacity`
+// already suffices, without an announcement, or when the body would lie
+// beyond the limit: such a transfer fails as its bytes arrive.
+uint32_t AnnouncedReceiveCapacity(uint64_t kept, int64_t announced, uint32_t capacity);

@@ -91,6 +91,13 @@ void ReadContentRange(std::string_view value, ResumeHeaders& headers) {
   headers.rangeStart = first;
 }
 
+// Decimal digits only; anything else announces no length.
+int64_t ReadContentLength(std::string_view value) {
+  uint64_t length = 0;
+  if (!TakeNumber(value, length) || !value.empty() || length > INT64_MAX) return -1;
+  return static_cast<int64_t>(length);
+}
+
 bool IsStrongEntityTag(const std::string& tag) {
   return tag.size() >= 2 && tag.front() == '"' && tag.back() == '"';
 }
@@ -152,6 +159,8 @@ void ReadResumeHeaderLine(const char* pLine, size_t nLength, ResumeHeaders& head
     headers.lastModified.assign(value.data(), value.size());
   } else if (SameWord(name, "content-range")) {
     ReadContentRange(value, headers);
+  } else if (SameWord(name, "content-length")) {
+    headers.contentLength = ReadContentLength(value);
   }
 }
 

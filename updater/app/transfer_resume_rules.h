@@ -12,14 +12,16 @@
 constexpr int kResumeTries = 3;
 uint32_t ResumeWaitMs(int nTry);  // nTry counts from 1; 0 outside 1..kResumeTries
 
-// The headers of one response that matter for a resume.
+// The headers of one response that matter for a resume and for sizing the
+// receive buffer.
 struct ResumeHeaders {
   long status = 0;
   bool acceptsByteRanges = false;
   std::string entityTag;     // as sent, quotes included
   std::string lastModified;  // as sent
   bool hasContentRange = false;
-  uint64_t rangeStart = 0;  // first byte of a Content-Range "bytes N-M/T"
+  uint64_t rangeStart = 0;     // first byte of a Content-Range "bytes N-M/T"
+  int64_t contentLength = -1;  // the bytes this response sends; -1: not announced
 };
 
 // Reads one header line as the transfer hands it over (CRLF included or
