@@ -30,8 +30,9 @@ done
 
 # Prints the selected rows, tab-separated, escapes left as written.
 selected_rows() {
-  local id area rest
-  while IFS=$'\t' read -r id area rest; do
+  local line id area rest
+  while IFS= read -r line; do
+    IFS=$'\t' read -r id area rest <<<"$line"
     [[ -z $id || $id == \#* ]] && continue
     if [ ${#selection[@]} -eq 0 ]; then
       printf '%s\t%s\t%s\n' "$id" "$area" "$rest"
@@ -122,7 +123,10 @@ exec 9>"$scratch/lock"
 flock -n 9 || { echo "another mutation run holds $scratch" >&2; exit 2; }
 if [ "$mode" = run ]; then sync_tree || exit 2; fi
 caught=0 survived=0 stale=0 broken=0
-while IFS=$'\t' read -r id area file text replacement tests; do
+# A tab is whitespace to read, which would merge the empty replacement of a
+# dropped text with its neighbours: the fields are split at a non-blank.
+while IFS= read -r line; do
+  IFS=$'\x1f' read -r id area file text replacement tests <<<"${line//$'\t'/$'\x1f'}"
   if [ "$mode" = list ]; then
     printf '%-22s %-9s %s  [%s]\n' "$id" "$area" "$file" "$tests"
     continue
