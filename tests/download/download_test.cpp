@@ -7,6 +7,7 @@
 
 #include <tlhelp32.h>
 
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -291,10 +292,19 @@ std::vector<HANDLE> OpenOwnThreads() {
 // A long queue of slow engine calls at destruction: the worker drops the
 // queue and ends by itself instead of being terminated inside a call.
 TEST_P(DownloadTest, DestructionDropsTheQueueInsteadOfTerminatingTheWorker) {
-  const int kQueued = 100;  // 10 s of engine calls, twice the wait for the worker
+  const size_t kQueued = 100;  // 10 s of engine calls, twice the wait for the worker
+  const size_t kBacklog = 20;  // calls still waiting when the component goes
   ASSERT_NO_FATAL_FAILURE(Connect(kFaultSlowSettings));
   std::vector<HANDLE> threads = OpenOwnThreads();
-  for (int i = 0; i < kQueued; ++i) m_component->SetDownloadSpeed(1000 + i);
+  // A loaded machine may queue slower than the engine answers: queue until
+  // the backlog is long, whatever the pace.
+  size_t queued = 0;
+  size_t carried = 0;
+  while (queued < kQueued || queued - carried < kBacklog) {
+    for (int i = 0; i < 10; ++i)
+      m_component->SetDownloadSpeed(static_cast<uint32_t>(1000 + queued++));
+    carried = CountOf(Report(), "speed=1");
+  }
   m_component.reset();
   const DWORD kTerminated = 1023;
   for (HANDLE thread : threads) {
@@ -303,9 +313,15 @@ TEST_P(DownloadTest, DestructionDropsTheQueueInsteadOfTerminatingTheWorker) {
     EXPECT_NE(kTerminated, code) << "a worker was terminated";
     CloseHandle(thread);
   }
-  EXPECT_LT(CountOf(Report(), "speed=1"), static_cast<size_t>(kQueued / 2));
+  // Calls carried between the last look and the stop, not the backlog.
+  EXPECT_LE(CountOf(Report(), "speed=1"), carried + kBacklog / 2) << queued << " queued";
   // The process is sound afterwards.
   EXPECT_EQ(0u, ResultUnder(kFaultNone));
+}
+
+// Whether the engine's report shows the download of the URL succeeded.
+bool EngineSucceeded(const std::string& report, const std::string& url) {
+  return report.find(" result=0 detail=0 url=" + url + "\n") != std::string::npos;
 }
 
 // Two client threads create and delete tasks while the engine's threads
@@ -343,15 +359,22 @@ TEST_P(DownloadTest, CreateAndDeleteFromTwoThreadsUnderEngineEvents) {
   distinct.insert(ids[1].begin(), ids[1].end());
   distinct.insert(live.begin(), live.end());
   EXPECT_EQ(static_cast<size_t>(2 * kPairsPerThread + kLiveTasks), distinct.size());
-  for (uint32_t id : live) {
-    Note note;
-    ASSERT_TRUE(m_recorder.WaitFor(Note::kComplete, id, 120, &note)) << id;
-    EXPECT_EQ(0u, note.uiValue1);
-  }
+  std::map<uint32_t, std::string> urlOf;
+  for (int i = 0; i < kLiveTasks; ++i) urlOf[live[i]] = FileUrl(20000 + i);
+  for (int t = 0; t < 2; ++t)
+    for (int i = 0; i < kPairsPerThread; ++i) urlOf[ids[t][i]] = FileUrl(30000 + t * 10000 + i);
+  for (uint32_t id : live) ASSERT_TRUE(m_recorder.WaitFor(Note::kComplete, id, 120)) << id;
   Sleep(500);
   for (uint32_t id : live) EXPECT_EQ(1u, m_recorder.Count(Note::kComplete, id));
-  for (const Note& note : m_recorder.Notes())
-    if (note.kind == Note::kComplete) EXPECT_EQ(0u, note.uiValue1) << note.uiTaskID;
+  // The network under load is not under test: a task may fail, or finish
+  // before its deletion is carried out, as long as its result is the engine's.
+  // The engine writes its report line before it fires the completion.
+  const std::vector<Note> notes = m_recorder.Notes();
+  const std::string report = Report();
+  for (const Note& note : notes)
+    if (note.kind == Note::kComplete)
+      EXPECT_EQ(EngineSucceeded(report, urlOf[note.uiTaskID]), note.uiValue1 == 0)
+          << note.uiTaskID << " " << urlOf[note.uiTaskID];
   m_component.reset();
   for (const std::wstring& file : liveFiles) DeleteFileW(file.c_str());
   for (int i = 0; i < 2 * 10000; ++i)

@@ -48,8 +48,15 @@ class Handler(http.server.BaseHTTPRequestHandler):
             pass
 
 
+class Server(http.server.ThreadingHTTPServer):
+    # A test may start a thousand downloads at once; with the default backlog
+    # of 5 a loaded machine refuses connections and the engine reports a
+    # network error for a download nobody meant to fail.
+    request_queue_size = 1024
+
+
 def main():
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+    server = Server(("127.0.0.1", 0), Handler)
     server.daemon_threads = True
     threading.Thread(target=server.serve_forever, daemon=True).start()
     env = dict(os.environ)

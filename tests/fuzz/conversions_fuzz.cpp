@@ -54,10 +54,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case NPVariantType_Double:
       v.value.doubleValue = input.Take<double>();
       break;
-    case NPVariantType_String:
-      bytes = input.TakeRest();
-      STRINGN_TO_NPVARIANT(bytes.data(), static_cast<uint32_t>(bytes.size()), v);
+    case NPVariantType_String: {
+      const std::string_view rest = input.TakeRestInPlace();
+      bytes.assign(rest);
+      STRINGN_TO_NPVARIANT(rest.data(), static_cast<uint32_t>(rest.size()), v);
       break;
+    }
     default:
       break;
   }

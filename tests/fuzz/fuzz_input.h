@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 class FuzzInput {
  public:
@@ -29,6 +30,14 @@ class FuzzInput {
     std::string bytes(reinterpret_cast<const char*>(m_data), n);
     Skip(end ? n + 1 : n);
     return bytes;
+  }
+
+  // The rest where libFuzzer put it: no terminator follows, so code that
+  // reads one byte past the given length is caught.
+  std::string_view TakeRestInPlace() {
+    std::string_view rest(reinterpret_cast<const char*>(m_data), m_size);
+    Skip(m_size);
+    return rest;
   }
 
   std::string TakeRest() {

@@ -37,10 +37,11 @@ bool IsValidUtf8(const std::string& text, bool allowFourBytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzInput input(data, size);
-  const std::string bytes = input.TakeRest();
-  const std::string utf8 = pagehost::EngineToUtf8(bytes.data(), bytes.size());
+  const std::string_view rest = input.TakeRestInPlace();
+  const std::string bytes(rest);
+  const std::string utf8 = pagehost::EngineToUtf8(rest.data(), rest.size());
   FUZZ_CHECK(IsValidUtf8(utf8, true));
-  const std::string engine = pagehost::Utf8ToEngine(bytes.data(), bytes.size());
+  const std::string engine = pagehost::Utf8ToEngine(rest.data(), rest.size());
   FUZZ_CHECK(IsValidUtf8(engine, false));
   if (IsValidUtf8(bytes, true))
     FUZZ_CHECK(pagehost::EngineToUtf8(engine.data(), engine.size()) == bytes);

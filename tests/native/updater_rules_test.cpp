@@ -164,6 +164,13 @@ TEST(DigestKindOf, ThirtyTwoDigitsForMd5SixtyFourForSha256) {
     EXPECT_EQ(row.kind, DigestKindOf(row.text)) << row.text.size() << " digits";
 }
 
+// A digest given in capitals matches the lower-case one a file gives.
+TEST(IsSameDigestText, IgnoresTheCaseOfHexDigitsOnly) {
+  EXPECT_TRUE(IsSameDigestText(u"0a1B2c3D", u"0A1b2C3d"));
+  EXPECT_FALSE(IsSameDigestText(u"0a1b", u"0a1c"));
+  EXPECT_FALSE(IsSameDigestText(u"0a1b", u"0a1b2"));
+}
+
 TEST(FitLogText, DropsTheExcessAndNeverSplitsASurrogatePair) {
   std::u16string text(10, u'x');
   EXPECT_EQ(10, FitLogText(text.data(), 10, 11, BytesOf));
@@ -222,6 +229,7 @@ INSTANTIATE_TEST_SUITE_P(
         ResumeCase{"HTTP/1.1 200 OK\r\nAccept-Ranges: none\r\nETag: \"v1\"\r\n", "\"v1\"", false},
         ResumeCase{"HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\n", "", false},
         ResumeCase{"HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nETag: \"a\rb\"\r\n", "", false},
+        ResumeCase{"HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nETag: \"open\r\n", "", false},
         // The headers of a redirect do not carry over to the next response.
         ResumeCase{"HTTP/1.1 302 Found\r\nAccept-Ranges: bytes\r\nETag: \"v1\"\r\nHTTP/1.1 200 "
                    "OK\r\n",
@@ -248,6 +256,8 @@ INSTANTIATE_TEST_SUITE_P(
                    ResumeAnswer::kContinue},
         AnswerCase{"HTTP/1.1 206 Partial\r\nContent-Range: bytes 500-999/*\r\nETag: \"v1\"\r\n",
                    500, "\"v1\"", ResumeAnswer::kContinue},
+        AnswerCase{"HTTP/1.1 206 Partial\r\nContent-Range: bytes 999-999/1000\r\n", 999, "\"v1\"",
+                   ResumeAnswer::kContinue},
         AnswerCase{"HTTP/1.1 206 Partial\r\nContent-Range: bytes 400-999/1000\r\n", 500, "\"v1\"",
                    ResumeAnswer::kFail},
         AnswerCase{"HTTP/1.1 206 Partial\r\nContent-Range: bytes 500-999/1000\r\nETag: \"v2\"\r\n",
