@@ -34,7 +34,8 @@ std::wstring g_viewerFile;
 class ViewerEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    g_viewerFile = testsupport::BinaryPath(L"download_test_records.txt");
+    // In the prefix's own temporary folder: the shards run side by side.
+    g_viewerFile = TempFile(L"viewer-records.txt");
     DeleteFileW(g_viewerFile.c_str());
     g_viewer = new ViewerProcess;
     ASSERT_TRUE(g_viewer->Start(g_viewerFile, true));
